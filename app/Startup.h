@@ -1,0 +1,60 @@
+#pragma once
+// The start-up sequence up to showing the main window: settings with their
+// defaults written back, the splash, and the list load with its warning.
+
+#include "postal/PostalList.h"
+#include "settings/SettingCopies.h"
+#include "settings/SettingsStore.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace app {
+
+struct ScreenTwips
+{
+    double width = 0;
+    double height = 0;
+};
+
+// What start-up shows; the windowed program fills these in, tests record them.
+class StartupUi
+{
+public:
+    virtual ~StartupUi() = default;
+    virtual void showSplash() = 0;   // modal; returns once the splash has closed
+    virtual void closeSplash() = 0;  // closing one that is not open does nothing
+    // A modal OK box with the warning icon.
+    virtual void warn(const std::string& text, const std::string& title) = 0;
+};
+
+struct StartupResult
+{
+    settings::SettingCopies copies;
+    std::shared_ptr<const postal::PostalList> table;  // never null; empty when not loaded
+    std::filesystem::path listPath;
+    bool listMissing = false;                    // no plain file at listPath
+    std::optional<postal::LoadError> loadError;  // the list was refused
+};
+
+struct StartupOptions
+{
+    std::filesystem::path programFolder;  // full path, no trailing separator
+    ScreenTwips screen;
+    // Load this list instead of the one the settings name, for this run only
+    // (the shipped sample, scripts); nothing about it is stored.
+    std::optional<std::filesystem::path> listOverride;
+};
+
+StartupResult runStartup(settings::SettingsStore& store, const StartupOptions& options,
+                         StartupUi& ui);
+
+// The texts of the missing-list and refused-list warnings.
+inline constexpr const char* kMissingListTitle = "フォルダ確認";
+std::string missingListText();
+inline constexpr const char* kRefusedListTitle = "ファイル確認";
+std::string refusedListText(const postal::LoadError& error);
+
+} // namespace app

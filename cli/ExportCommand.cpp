@@ -1,0 +1,115 @@
+#include "ExportCommand.h"
+
+#include "postal/Catalogue.h"
+#include "postal/PostalList.h"
+
+#include <ostream>
+
+namespace cli {
+
+namespace {
+constexpr const char* kProgram = "dozuzezo-export";
+}
+
+std::string usage()
+{
+    return std::string("使い方: ") + kProgram +
+           " [-l 一覧ファイル] -o 保存ファイル 都道府県...\n"
+           "\n"
+           "全国版郵便番号一覧 (KEN_ALL.CSV) から指定した都道府県の行だけを、\n"
+           "一覧の順のまま同じ形式で保存ファイルに書き出します。\n"
+           "\n"
+           "都道府県: JIS コード (13 または 1～47) か名前 (東京都、東京)。複数指定できます。\n"
+           "  -a, --all            47 都道府県すべて\n"
+           "  -l, --list ファイル  読み込む一覧 (省略時は各種設定の ken_all.csv 保存先の一覧)\n"
+           "  -o, --output ファイル 保存ファイル (- は標準出力)。既存のファイルは、\n"
+           "                       すべて書き終えてから置き換えます。\n"
+           "  -h, --help           この説明\n"
+           "\n"
+           "終了コード: 0 成功, 2 引数の誤り, 3 一覧を読み込めない, 4 保存できない\n";
+}
+
+std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::string& error)
+{
+    ExportArgs result;
+    bool haveOutput = false;
+    bool anyChosen = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* what) -> std::optional<std::string> {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " の後に" + what + "を指定して下さい。";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (a == "-h" || a == "--help") {
+            result.help = true;
+            return result;
+        } else if (a == "-a" || a == "--all") {
+            result.chosen = postal::PrefectureSet::all();
+            anyChosen = true;
+        } else if (a == "-l" || a == "--list") {
+            auto v = value("一覧ファイル");
+            if (!v)
+                return std::nullopt;
+            result.list = *v;
+        } else if (a == "-o" || a == "--output") {
+            auto v = value("保存ファイル");
+            if (!v)
+                return std::nullopt;
+            result.output = *v;
+            haveOutput = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "不明なオプション " + a + " です。";
+            return std::nullopt;
+        } else {
+            auto index = postal::findPrefecture(a);
+            if (!index) {
+                error = "「" + a + "」は都道府県の名前でも JIS コード (1～47) でもありません。";
+                return std::nullopt;
+            }
+            result.chosen.add(postal::jisCode(*index));
+            anyChosen = true;
+        }
+    }
+    if (!anyChosen) {
+        error = "保存する都道府県が指定されていません。";
+        return std::nullopt;
+    }
+    if (!haveOutput) {
+        error = "保存ファイルを -o で指定して下さい。";
+        return std::nullopt;
+    }
+    return result;
+}
+
+int runExport(const std::vector<std::string>& args, const DefaultList& defaultList,
+              std::ostream& out, std::ostream& err)
+{
+    std::string problem;
+    auto parsed = parseArgs(args, problem);
+    if (!parsed) {
+        err << kProgram << ": " << problem << "\n" << kProgram << " --help で使い方を表示します。\n";
+        return UsageError;
+    }
+    if (parsed->help) {
+        out << usage();
+        return Ok;
+    }
+    const std::filesystem::path listPath = parsed->list ? *parsed->list : defaultList();
+    postal::LoadResult loaded = postal::PostalList::load(listPath);
+    if (!loaded) {
+        err << kProgram << ": 一覧「" << listPath.string() << "」を読み込めません: "
+            << loaded.error->message() << "\n";
+        return ListError;
+    }
+    const std::filesystem::path target = parsed->output == "-" ? "/dev/stdout" : parsed->output;
+    if (auto e = postal::exportToFile(*loaded.list, parsed->chosen, target)) {
+        err << kProgram << ": 保存できませんでした: " << e->reason() << "\n";
+        return WriteError;
+    }
+    return Ok;
+}
+
+} // namespace cli

@@ -1,0 +1,83 @@
+#include "Export.h"
+
+#include "SafeFileWriter.h"
+
+namespace postal {
+
+PrefectureSet PrefectureSet::all()
+{
+    PrefectureSet s;
+    for (int code = 1; code <= 47; ++code)
+        s.add(code);
+    return s;
+}
+
+void appendExportLine(const PostalList& list, std::size_t row, std::string& out)
+{
+    out += list.field(row, 1);
+    for (int f = 2; f <= 9; ++f) {
+        out += f == 2 ? ",\"" : "\",\"";
+        out += list.field(row, f);
+    }
+    out += "\",";
+    out += list.field(row, 10);
+    for (int f = 11; f <= 15; ++f) {
+        out += ',';
+        out += list.field(row, f);
+    }
+    out += "\r\n";
+}
+
+bool writeSelection(const PostalList& list, const PrefectureSet& chosen, ByteSink& sink)
+{
+    // Rows already in export form go out as spans of the file's own bytes;
+    // adjacent chosen runs join into one span.
+    std::size_t spanFirst = 0, spanEnd = 0;
+    std::string buffer;
+    auto flushSpan = [&] {
+        bool ok = spanFirst == spanEnd || sink.write(list.span(spanFirst, spanEnd));
+        spanFirst = spanEnd = 0;
+        return ok;
+    };
+    for (const PostalList::Run& run : list.runs()) {
+        if (!chosen.contains(run.jisCode))
+            continue;
+        if (run.verbatim) {
+            if (spanFirst == spanEnd || spanEnd != run.firstRow) {
+                if (!flushSpan())
+                    return false;
+                spanFirst = run.firstRow;
+            }
+            spanEnd = run.endRow;
+            continue;
+        }
+        if (!flushSpan())
+            return false;
+        for (std::size_t row = run.firstRow; row < run.endRow; ++row) {
+            appendExportLine(list, row, buffer);
+            if (buffer.size() >= (1u << 16)) {
+                if (!sink.write(buffer))
+                    return false;
+                buffer.clear();
+            }
+        }
+        if (!buffer.empty()) {
+            if (!sink.write(buffer))
+                return false;
+            buffer.clear();
+        }
+    }
+    return flushSpan();
+}
+
+std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureSet& chosen,
+                                       const std::filesystem::path& target)
+{
+    SafeFileWriter writer;
+    if (auto e = writer.open(target))
+        return e;
+    writeSelection(list, chosen, writer);  // a refused write is reported by commit()
+    return writer.commit();
+}
+
+} // namespace postal

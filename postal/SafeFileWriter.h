@@ -1,0 +1,37 @@
+#pragma once
+// Replaces a file only once its new content is complete and on disk.
+
+#include "Export.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace postal {
+
+class SafeFileWriter : public ByteSink
+{
+public:
+    SafeFileWriter() = default;
+    ~SafeFileWriter() override;  // discards an uncommitted temporary file
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // Creates the temporary file beside `target` (or opens a device directly).
+    std::optional<WriteError> open(const std::filesystem::path& target);
+    bool write(std::string_view bytes) override;
+    // Flushes, syncs and puts the new file in the target's place.
+    std::optional<WriteError> commit();
+
+private:
+    void discard();
+    std::optional<WriteError> error(WriteError::Kind kind, int sysError) const;
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    int fd_ = -1;
+    bool direct_ = false;  // a device: written in place, nothing to replace
+    int writeErrno_ = 0;
+};
+
+} // namespace postal

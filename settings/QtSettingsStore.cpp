@@ -1,0 +1,97 @@
+#include "QtSettingsStore.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace settings {
+
+namespace {
+
+QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const QString kName = toQString(kAppName);
+
+// The stored spelling of `name` among `names`: the exact one when present,
+// else the first that differs only in case; empty when there is none.
+QString storedSpelling(const QStringList& names, const QString& name)
+{
+    if (names.contains(name))
+        return name;
+    for (const QString& candidate : names) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
+QtSettingsStore::QtSettingsStore()
+    : settings_(
+          std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kName, kName))
+{
+}
+
+QtSettingsStore::QtSettingsStore(const QString& iniFile)
+    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+{
+}
+
+QtSettingsStore::~QtSettingsStore() = default;
+
+// QSettings is case-sensitive in its INI files, while the store's names are
+// not: look the section and key up among those already stored.
+std::string QtSettingsStore::read(std::string_view section, std::string_view key) const
+{
+    const QString group = storedSpelling(settings_->childGroups(), toQString(section));
+    if (group.isEmpty())
+        return {};
+    settings_->beginGroup(group);
+    const QString storedKey = storedSpelling(settings_->childKeys(), toQString(key));
+    const QVariant value = storedKey.isEmpty() ? QVariant() : settings_->value(storedKey);
+    settings_->endGroup();
+    // An INI file edited by hand may hold an unquoted value with commas, which
+    // QSettings hands back as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).toStdString();
+    return value.toString().toStdString();
+}
+
+void QtSettingsStore::write(std::string_view section, std::string_view key, std::string_view value)
+{
+    QString group = storedSpelling(settings_->childGroups(), toQString(section));
+    if (group.isEmpty())
+        group = toQString(section);
+    settings_->beginGroup(group);
+    QString storedKey = storedSpelling(settings_->childKeys(), toQString(key));
+    if (storedKey.isEmpty())
+        storedKey = toQString(key);
+    settings_->setValue(storedKey, toQString(value));
+    settings_->endGroup();
+}
+
+bool QtSettingsStore::flush()
+{
+    settings_->sync();
+    // A FormatError only says that lines of a hand-edited file were skipped
+    // on reading; the values were still written.
+    return settings_->status() != QSettings::AccessError;
+}
+
+QString QtSettingsStore::location() const
+{
+    return settings_->fileName();
+}
+
+std::unique_ptr<SettingsStore> openUserStore()
+{
+    const QString iniFile = qEnvironmentVariable("DOZUZEZO_SETTINGS");
+    if (!iniFile.isEmpty())
+        return std::make_unique<QtSettingsStore>(iniFile);
+    return std::make_unique<QtSettingsStore>();
+}
+
+} // namespace settings

@@ -1,0 +1,36 @@
+#pragma once
+// The settings store over QSettings: the platform's native per-user store
+// (an INI file under the user's configuration folder here, the registry on
+// Windows), or an INI file of the caller's choosing for tests and scripts.
+
+#include "SettingsStore.h"
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+namespace settings {
+
+class QtSettingsStore : public SettingsStore
+{
+public:
+    QtSettingsStore();                                // native per-user store
+    explicit QtSettingsStore(const QString& iniFile);  // a given INI file
+    ~QtSettingsStore() override;
+
+    std::string read(std::string_view section, std::string_view key) const override;
+    void write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool flush() override;
+
+    QString location() const;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+// The store the program uses: the INI file named by DOZUZEZO_SETTINGS when
+// that is set (tests, scripts), the native per-user store otherwise.
+std::unique_ptr<SettingsStore> openUserStore();
+
+} // namespace settings

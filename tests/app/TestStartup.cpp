@@ -1,0 +1,239 @@
+#include "app/Startup.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using testsupport::MemorySettingsStore;
+using testsupport::TempDir;
+using testsupport::writeFile;
+using Access = MemorySettingsStore::Access;
+
+namespace {
+
+// Records what start-up shows, in order.
+class RecordingUi : public app::StartupUi
+{
+public:
+    void showSplash() override { events.push_back("splash"); }
+    void closeSplash() override { events.push_back("close"); }
+    void warn(const std::string& text, const std::string& title) override
+    {
+        events.push_back("warn " + title);
+        warnings.push_back(text);
+    }
+    std::vector<std::string> events;
+    std::vector<std::string> warnings;
+};
+
+std::string row(const char* code)
+{
+    return std::string(code) + ",\"060  "
+                               "\",\"0600000\",\"ﾎｯｶｲﾄﾞｳ\",\"ｻｯﾎﾟﾛｼ\",\"ｲｶﾆ\",\"北海道\","
+                               "\"札幌市\",\"以下\",0,0,0,0,0,0\r\n";
+}
+
+// 1920 x 1080 pixels at 15 twips each.
+constexpr app::ScreenTwips kScreen{28800, 16200};
+const std::string kCentredLeft = "8400";
+const std::string kCentredTop = "3600";
+
+class Startup : public testing::Test
+{
+protected:
+    app::StartupResult run(std::optional<std::filesystem::path> listOverride = {})
+    {
+        return app::runStartup(store, {dir.path(), kScreen, std::move(listOverride)}, ui);
+    }
+    // A store as a previous run left it: nothing left to default.
+    void presetAll(const std::string& folder)
+    {
+        using namespace settings;
+        const std::pair<std::string_view, std::string_view> flags[] = {{kConfig, "OptLogo"},
+                                                                       {kConfig, "OptDbl"},
+                                                                       {kPosition, "OptCent"},
+                                                                       {kConfig, "OptLAct"},
+                                                                       {kConfig, "OptLATab"}};
+        for (const auto& [section, key] : flags)
+            store.preset(section, key, "0");
+        store.preset(kConfig, "FolderName", folder);
+        store.preset(kConfig, "Yubin_File", "ken_all.csv");
+        for (int i = 0; i < 47; ++i)
+            store.preset(kKenOnOff, kenOnOffKey(i), "0");
+    }
+
+    TempDir dir;
+    MemorySettingsStore store;
+    RecordingUi ui;
+};
+
+TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
+{
+    writeFile(dir / "ken_all.csv", row("01101") + row("13101"));
+    const auto result = run();
+
+    std::vector<Access> expected = {{"Config", "OptLogo", "1"},
+                                    {"Config", "FolderName", dir.path().string()},
+                                    {"Config", "Yubin_File", "ken_all.csv"},
+                                    {"Config", "OptDbl", "0"},
+                                    {"Position", "OptCent", "0"},
+                                    {"Config", "OptLAct", "1"},
+                                    {"Config", "OptLATab", "0"}};
+    for (int i = 0; i < 47; ++i)
+        expected.push_back({"Ken_on_off", settings::kenOnOffKey(i), "1"});
+    EXPECT_EQ(store.writes(), expected);
+    EXPECT_FALSE(store.contains("Position", "K_Left"));
+    EXPECT_FALSE(store.contains("Position", "K_Top"));
+
+    std::vector<std::string> readOrder;
+    for (const Access& read : store.reads())
+        readOrder.push_back(read.key);
+    std::vector<std::string> expectedOrder = {"OptLogo", "FolderName", "Yubin_File",
+                                              "OptDbl",  "OptCent",    "K_Left",
+                                              "K_Top",   "OptLAct",    "OptLATab"};
+    for (int i = 0; i < 47; ++i)
+        expectedOrder.push_back(settings::kenOnOffKey(i));
+    EXPECT_EQ(readOrder, expectedOrder);
+
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"splash", "close"}));
+    EXPECT_EQ(result.table->rowCount(), 2u);
+    EXPECT_EQ(result.listPath, dir / "ken_all.csv");
+    EXPECT_FALSE(result.listMissing);
+    EXPECT_FALSE(result.loadError);
+    const auto& c = result.copies;
+    EXPECT_EQ(c.optLogo + c.optDbl + c.optCent + c.optLAct + c.optLATab, "10010");
+    EXPECT_EQ(c.folderName, dir.path().string());
+    EXPECT_EQ(c.yubinFile, "ken_all.csv");
+    EXPECT_EQ(c.kLeft, kCentredLeft);
+    EXPECT_EQ(c.kTop, kCentredTop);
+    for (const auto& tick : c.kenOnOff)
+        EXPECT_EQ(tick, "1");
+}
+
+TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
+{
+    writeFile(dir / "ken_all.csv", row("01101"));
+    presetAll(dir.path().string());
+    store.preset("config", "optlogo", "2"); // not "1": no splash
+    store.preset("Ken_on_off", "Ken_OnOff(46)", "1");
+    const auto result = run();
+
+    EXPECT_TRUE(store.writes().empty());
+    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
+    EXPECT_EQ(store.read("Config", "OptLogo"), "2");
+    const auto& c = result.copies;
+    EXPECT_EQ(c.optLogo, "2");
+    EXPECT_EQ(c.optDbl + c.optCent + c.optLAct + c.optLATab, "0000");
+    EXPECT_EQ(c.kenOnOff[0], "0");
+    EXPECT_EQ(c.kenOnOff[46], "1");
+    EXPECT_EQ(result.table->rowCount(), 1u);
+}
+
+TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
+{
+    const struct
+    {
+        const char* stored;
+        std::string left; // in memory afterwards
+    } cases[] = {{"0", "0"},
+                 {"1500.5", "1500.5"},
+                 {"abc", "abc"},
+                 {"-15", kCentredLeft},
+                 {" -0.5", kCentredLeft},
+                 {"", kCentredLeft}};
+    for (const auto& c : cases) {
+        MemorySettingsStore fresh;
+        fresh.preset("Position", "K_Left", c.stored);
+        fresh.preset("Position", "K_Top", c.stored);
+        const auto result = app::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
+        EXPECT_EQ(result.copies.kLeft, c.left) << c.stored;
+        EXPECT_EQ(result.copies.kTop, c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
+        for (const Access& write : fresh.writes())
+            EXPECT_TRUE(write.key != "K_Left" && write.key != "K_Top") << "for " << c.stored;
+        EXPECT_EQ(fresh.read("Position", "K_Left"), c.stored);
+    }
+}
+
+TEST_F(Startup, CentredDefaultKeepsHalvesAndGoesNegativeOnSmallScreens)
+{
+    const auto result = app::runStartup(store, {dir.path(), {12015, 8000}, {}}, ui);
+    EXPECT_EQ(result.copies.kLeft, "7.5");
+    EXPECT_EQ(result.copies.kTop, "-500");
+}
+
+TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
+{
+    TempDir elsewhere;
+    std::filesystem::create_directory(elsewhere / "ken_all.csv"); // a folder is no list
+    for (const auto& folder : {dir.path(), elsewhere.path()}) {
+        MemorySettingsStore fresh;
+        fresh.preset("Config", "OptLogo", "0");
+        fresh.preset("Config", "FolderName", folder.string());
+        RecordingUi seen;
+        const auto result = app::runStartup(fresh, {dir.path(), kScreen, {}}, seen);
+        EXPECT_EQ(seen.events, (std::vector<std::string>{"warn フォルダ確認", "close"}));
+        EXPECT_EQ(seen.warnings, std::vector<std::string>{app::missingListText()});
+        EXPECT_TRUE(result.listMissing);
+        EXPECT_FALSE(result.loadError);
+        ASSERT_TRUE(result.table);
+        EXPECT_EQ(result.table->rowCount(), 0u);
+        EXPECT_EQ(result.copies.folderName, folder.string());
+    }
+}
+
+TEST_F(Startup, YubinFileNamesTheListToLoad)
+{
+    writeFile(dir / "ken_all.csv", row("01101"));
+    writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103"));
+    store.preset("Config", "FolderName", dir.path().string());
+    store.preset("Config", "Yubin_File", "tokyo.csv");
+    const auto result = run();
+    EXPECT_EQ(result.listPath, dir / "tokyo.csv");
+    EXPECT_EQ(result.table->rowCount(), 3u);
+    EXPECT_EQ(result.table->jisCode(0), 13);
+}
+
+TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
+{
+    std::string short14 = row("01102");
+    short14.erase(short14.rfind(",0"), 2); // 14 fields
+    writeFile(dir / "ken_all.csv", row("01101") + short14 + row("01103"));
+    store.preset("Config", "OptLogo", "0");
+    const auto result = run();
+
+    ASSERT_TRUE(result.loadError);
+    EXPECT_EQ(result.loadError->kind, postal::LoadError::Kind::FieldCount);
+    EXPECT_EQ(result.loadError->line, 2u);
+    EXPECT_FALSE(result.listMissing);
+    EXPECT_EQ(result.table->rowCount(), 0u);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"warn ファイル確認", "close"}));
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    const std::string& text = ui.warnings[0];
+    EXPECT_NE(text.find(result.loadError->message()), std::string::npos) << text;
+    EXPECT_NE(text.find("2 行目"), std::string::npos) << text;
+    EXPECT_NE(text.find("14"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("。  ")) << text;
+}
+
+TEST_F(Startup, OverrideLoadsAnotherListForThisRunOnly)
+{
+    TempDir sample;
+    writeFile(sample / "sample.csv", row("47201") + row("47201"));
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string()); // holds no list
+    const auto result = run(sample / "sample.csv");
+
+    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
+    EXPECT_EQ(result.listPath, sample / "sample.csv");
+    EXPECT_EQ(result.table->rowCount(), 2u);
+    EXPECT_EQ(result.copies.folderName, dir.path().string());
+    EXPECT_EQ(result.copies.yubinFile, "ken_all.csv");
+    EXPECT_EQ(store.read("Config", "FolderName"), dir.path().string());
+    EXPECT_EQ(store.read("Config", "Yubin_File"), "ken_all.csv");
+}
+
+} // namespace

@@ -1,0 +1,212 @@
+#include "ListLines.h"
+#include "postal/Export.h"
+#include "postal/SafeFileWriter.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using postal::PostalList;
+using postal::PrefectureSet;
+using postal::WriteError;
+using testlines::line;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+class StringSink : public postal::ByteSink
+{
+public:
+    explicit StringSink(std::size_t failAfter = std::string::npos) : failAfter_(failAfter) {}
+    bool write(std::string_view bytes) override
+    {
+        if (out.size() + bytes.size() > failAfter_)
+            return false;
+        out += bytes;
+        return true;
+    }
+    std::string out;
+
+private:
+    std::size_t failAfter_;
+};
+
+std::shared_ptr<const PostalList> parse(const std::string& bytes)
+{
+    auto result = PostalList::parse(bytes);
+    EXPECT_TRUE(result) << result.error->message();
+    return result.list;
+}
+
+PrefectureSet codes(std::initializer_list<int> jis)
+{
+    PrefectureSet s;
+    for (int c : jis)
+        s.add(c);
+    return s;
+}
+
+std::string exported(const PostalList& list, const PrefectureSet& chosen)
+{
+    StringSink sink;
+    EXPECT_TRUE(postal::writeSelection(list, chosen, sink));
+    return sink.out;
+}
+
+TEST(ExportSelection, RowsOfTheChosenCodesInListOrder)
+{
+    const std::string a = line("02201", "青1"), b = line("03201", "岩1"), c = line("06201", "山1"),
+                      d = line("03202", "岩2");
+    auto list = parse(a + b + c + d);
+    // Boxes 5 and 2 ticked: prefecture 03's rows come before 06's, as listed.
+    EXPECT_EQ(exported(*list, codes({6, 3})), b + c + d);
+    EXPECT_EQ(exported(*list, codes({47})), "");
+}
+
+// A list that lacks some prefectures (such as one this program wrote) must
+// still give each prefecture its own rows, found by the code in field 1.
+TEST(ExportSelection, TakesRowsByCodeNotByBlockPosition)
+{
+    const std::string tokyo = line("13101", "千代田", "東京都") + line("13102", "中央", "東京都");
+    const std::string kanagawa = line("14101", "鶴見", "神奈川県");
+    auto list = parse(tokyo + kanagawa);
+    EXPECT_EQ(exported(*list, codes({13})), tokyo);
+    EXPECT_EQ(exported(*list, codes({14})), kanagawa);
+    EXPECT_EQ(exported(*list, codes({1, 2})), "") << "blocks 0 and 1 are not Hokkaido and Aomori";
+}
+
+TEST(ExportSelection, WritesTheListLayoutWhateverTheInputLooked)
+{
+    // Field 1 quoted, field 3 unquoted, LF and lone CR line ends: the export
+    // writes the published layout with CR LF.
+    const std::string canonical = line("13101", "町, 丁目");
+    std::string odd = "\"13101\",\"060  \",0600000,\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
+                      "\"町, 丁目\",0,0,0,0,0,0";
+    auto list = parse(odd + "\n" + odd + "\r");
+    EXPECT_EQ(exported(*list, codes({13})), canonical + canonical);
+
+    std::string appended;
+    postal::appendExportLine(*list, 0, appended);
+    EXPECT_EQ(appended, canonical);
+}
+
+TEST(ExportSelection, StopsWhenTheSinkRefuses)
+{
+    auto list = parse(line("13101") + line("14101") + line("13102"));
+    StringSink sink(10);
+    EXPECT_FALSE(postal::writeSelection(*list, codes({13}), sink));
+}
+
+class ExportToFile : public testing::Test
+{
+protected:
+    TempDir dir;
+    std::shared_ptr<const PostalList> list = parse(line("13101") + line("14101"));
+    std::string tokyo = line("13101");
+
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(ExportToFile, ReplacesAnExistingFileCompletelyAndKeepsItsMode)
+{
+    const auto target = dir / "out.csv";
+    writeFile(target, std::string(100000, 'x'));
+    ::chmod(target.c_str(), 0640);
+    ASSERT_FALSE(postal::exportToFile(*list, codes({13}), target));
+    EXPECT_EQ(readFile(target), tokyo);
+    struct stat st{};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(), std::vector<std::string>{"out.csv"}) << "no temporary file left";
+}
+
+TEST_F(ExportToFile, FailuresLeaveEverythingAsItWas)
+{
+    auto missing = postal::exportToFile(*list, codes({13}), dir / "no-such-folder" / "out.csv");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->kind, WriteError::Kind::FolderMissing);
+    EXPECT_NE(missing->reason().find("no-such-folder"), std::string::npos);
+
+    std::filesystem::create_directory(dir / "taken.csv");
+    auto folder = postal::exportToFile(*list, codes({13}), dir / "taken.csv");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->kind, WriteError::Kind::NotAFile);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.csv"));
+
+    writeFile(dir / "file", "keep");
+    auto underFile = postal::exportToFile(*list, codes({13}), dir / "file" / "out.csv");
+    ASSERT_TRUE(underFile);
+    EXPECT_EQ(readFile(dir / "file"), "keep");
+
+    EXPECT_EQ(entries(), (std::vector<std::string>{"file", "taken.csv"}));
+}
+
+// A file-size limit makes the write fail part-way: the old file must stay
+// exactly as it was, nothing partial may remain, and the reason is told.
+TEST_F(ExportToFile, SizeLimitPartWayKeepsTheOldFile)
+{
+    std::string big;
+    for (int i = 0; i < 2000; ++i)
+        big += line("13101");
+    auto bigList = parse(big);
+    const auto target = dir / "out.csv";
+    writeFile(target, "old content\r\n");
+
+    int pipeFd[2];
+    ASSERT_EQ(::pipe(pipeFd), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit{50000, 50000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto error = postal::exportToFile(*bigList, codes({13}), target);
+        const int kind = error ? static_cast<int>(error->kind) : -1;
+        const int code[2] = {kind, error ? error->sysError : 0};
+        (void)!::write(pipeFd[1], code, sizeof code);
+        ::_exit(0);
+    }
+    int code[2] = {-2, 0};
+    ASSERT_EQ(::read(pipeFd[0], code, sizeof code), static_cast<ssize_t>(sizeof code));
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(code[0], static_cast<int>(WriteError::Kind::WriteFailed));
+    EXPECT_EQ(code[1], EFBIG);
+    EXPECT_EQ(readFile(target), "old content\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"out.csv"});
+}
+
+TEST_F(ExportToFile, AFullDeviceIsReportedNotSuccess)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "/dev/full is not on this machine";
+    auto error = postal::exportToFile(*list, codes({13}), "/dev/full");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, WriteError::Kind::WriteFailed);
+    EXPECT_EQ(error->sysError, ENOSPC);
+    EXPECT_NE(error->reason().find("空き容量"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST_F(ExportToFile, ALinkIsFollowedNotReplaced)
+{
+    writeFile(dir / "real.csv", "old");
+    std::filesystem::create_symlink("real.csv", dir / "link.csv");
+    ASSERT_FALSE(postal::exportToFile(*list, codes({13}), dir / "link.csv"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(readFile(dir / "real.csv"), tokyo);
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+// The published KEN_ALL.CSV, unzipped once per test process into a temporary
+// folder. Empty, with `whyMissing` set, when the zip is not on this machine.
+std::optional<std::filesystem::path> realList(std::string* whyMissing = nullptr);
+
+} // namespace testsupport
