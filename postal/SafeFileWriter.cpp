@@ -54,6 +54,7 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
     target_ = target;
     writeErrno_ = 0;
     direct_ = false;
+    replacing_ = false;
 
     std::error_code ec;
     fs::path finalTarget = target;
@@ -122,6 +123,7 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
     ::fchmod(fd_, mode);
 #endif
     target_ = finalTarget;
+    replacing_ = exists;
     return std::nullopt;
 }
 
@@ -162,14 +164,12 @@ std::optional<WriteError> SafeFileWriter::commit()
     }
     int err = 0;
 #ifdef _WIN32
-    if (::_commit(fd_) != 0)
+    if (replacing_ && ::_commit(fd_) != 0)
         err = errno;
     if (::_close(fd_) != 0 && err == 0)
         err = errno;
 #else
-    // Devices and pipes cannot be synced; files must be on disk before the
-    // rename makes them the target.
-    if (!direct_ && ::fsync(fd_) != 0)
+    if (replacing_ && ::fsync(fd_) != 0)
         err = errno;
     if (::close(fd_) != 0 && err == 0)
         err = errno;
@@ -190,7 +190,9 @@ std::optional<WriteError> SafeFileWriter::commit()
     }
     temp_.clear();
 #ifndef _WIN32
-    // Make the rename itself durable.
+    if (!replacing_)
+        return std::nullopt;
+    // Make the replacement itself durable.
     fs::path folder = target_.parent_path();
     const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

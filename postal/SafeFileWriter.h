@@ -20,7 +20,10 @@ public:
     // Creates the temporary file beside `target` (or opens a device directly).
     std::optional<WriteError> open(const std::filesystem::path& target);
     bool write(std::string_view bytes) override;
-    // Flushes, syncs and puts the new file in the target's place.
+    // Puts the new file in the target's place. Before replacing an existing
+    // file the new one is synced to disk, so a crash leaves the old or the
+    // new content, never an empty file; a new name has nothing to lose and
+    // skips the wait.
     std::optional<WriteError> commit();
 
 private:
@@ -30,7 +33,8 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temp_;
     int fd_ = -1;
-    bool direct_ = false;  // a device: written in place, nothing to replace
+    bool direct_ = false;    // a device: written in place, nothing to replace
+    bool replacing_ = false;  // an existing file will be replaced
     int writeErrno_ = 0;
 };
 

@@ -1,0 +1,71 @@
+// Load and export on the published list. Run: build/bench/bench_postal
+#include "postal/Export.h"
+#include "postal/PostalList.h"
+#include "tests/support/RealList.h"
+#include "tests/support/TempDir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <iostream>
+
+namespace {
+
+std::filesystem::path listOrSkip(benchmark::State& state)
+{
+    std::string why;
+    auto path = testsupport::realList(&why);
+    if (!path)
+        state.SkipWithError(("skipped: " + why).c_str());
+    return path.value_or("");
+}
+
+void BM_Load(benchmark::State& state)
+{
+    const auto path = listOrSkip(state);
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        auto result = postal::PostalList::load(path);
+        if (!result) {
+            state.SkipWithError(result.error->message().c_str());
+            break;
+        }
+        rows = result.list->rowCount();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void exportBench(benchmark::State& state, const postal::PrefectureSet& chosen)
+{
+    const auto path = listOrSkip(state);
+    auto loaded = postal::PostalList::load(path);
+    if (!loaded) {
+        state.SkipWithError("the list did not load");
+        return;
+    }
+    testsupport::TempDir dir;
+    const auto target = dir / "out.csv";
+    for (auto _ : state) {
+        if (auto e = postal::exportToFile(*loaded.list, chosen, target)) {
+            state.SkipWithError(e->reason().c_str());
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(target));
+}
+
+void BM_ExportAll(benchmark::State& state) { exportBench(state, postal::PrefectureSet::all()); }
+
+void BM_ExportTokyoKanagawa(benchmark::State& state)
+{
+    postal::PrefectureSet chosen;
+    chosen.add(13);
+    chosen.add(14);
+    exportBench(state, chosen);
+}
+
+} // namespace
+
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportAll)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportTokyoKanagawa)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK_MAIN();

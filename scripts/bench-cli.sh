@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Whole-process timings of the command-line export on the published list,
+# side by side with grep and cat in one hyperfine run, printed as ratios,
+# plus the export's peak memory.
+#   scripts/bench-cli.sh [build-dir]      (default: build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+exe=$build/cli/dozuzezo-export
+zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
+[ -x "$exe" ] || { echo "build first: $exe is missing" >&2; exit 1; }
+if [ ! -f "$zip" ]; then
+    echo "skipped: the published list $zip is not on this machine"
+    exit 0
+fi
+for tool in hyperfine python3; do
+    command -v $tool >/dev/null || { echo "needs $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(cd "$work" && cmake -E tar xf "$zip")
+cd "$work"
+export LC_ALL=C
+
+# grep and cat write through the shell's redirection, so both sides run
+# under a shell and hyperfine subtracts the shell's own start-up.
+hyperfine --warmup 5 --runs ${RUNS:-60} --export-json kanto.json \
+    -n "grep -E '^1[34]'" "grep -E '^1[34]' KEN_ALL.CSV > grep.out" \
+    -n "dozuzezo-export 13 14" "$exe -l KEN_ALL.CSV -o kanto.csv 13 14" >/dev/null
+hyperfine --warmup 5 --runs ${RUNS:-60} --export-json all.json \
+    -n "cat" "cat KEN_ALL.CSV > cat.out" \
+    -n "dozuzezo-export --all" "$exe -l KEN_ALL.CSV -o all.csv --all" >/dev/null
+cmp -s grep.out kanto.csv || { echo "FAIL: 13 14 differs from grep's lines" >&2; exit 1; }
+cmp -s KEN_ALL.CSV all.csv || { echo "FAIL: --all differs from the list" >&2; exit 1; }
+
+python3 - "$exe" <<'PY'
+import json, resource, subprocess, sys
+def medians(name):
+    return {r["command"]: r["median"] * 1000 for r in json.load(open(name))["results"]}
+for name, ref, ours, target in (("kanto.json", "grep -E '^1[34]'", "dozuzezo-export 13 14", 1.0),
+                                ("all.json", "cat", "dozuzezo-export --all", 2.0)):
+    m = medians(name)
+    ratio = m[ours] / m[ref]
+    print(f"{ours:24s} {m[ours]:6.2f} ms   {ref:18s} {m[ref]:6.2f} ms   ratio {ratio:4.2f} (target <= {target})")
+subprocess.run([sys.argv[1], "-l", "KEN_ALL.CSV", "-o", "peak.csv", "--all"], check=True)
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+print(f"peak memory of dozuzezo-export --all: {peak:.1f} MB (target <= 40)")
+PY
