@@ -97,10 +97,17 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         out << usage();
         return Ok;
     }
-    const std::filesystem::path listPath = parsed->list ? *parsed->list : defaultList();
-    postal::LoadResult loaded = postal::PostalList::load(listPath);
+    std::optional<std::filesystem::path> listPath = parsed->list;
+    if (!listPath) {
+        listPath = defaultList(problem);
+        if (!listPath) {
+            err << kProgram << ": " << problem << "\n";
+            return ListError;
+        }
+    }
+    postal::LoadResult loaded = postal::PostalList::load(*listPath);
     if (!loaded) {
-        err << kProgram << ": 一覧「" << listPath.string() << "」を読み込めません: "
+        err << kProgram << ": 一覧「" << listPath->string() << "」を読み込めません: "
             << loaded.error->message() << "\n";
         return ListError;
     }

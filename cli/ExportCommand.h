@@ -34,8 +34,9 @@ std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::s
 std::string usage();
 
 // Where the list is when none is given: FolderName/Yubin_File from the
-// settings, with their defaults (the program's folder, ken_all.csv).
-using DefaultList = std::function<std::filesystem::path()>;
+// settings, with their defaults (the program's folder, ken_all.csv). Empty,
+// with a Japanese reason, when the settings cannot be read.
+using DefaultList = std::function<std::optional<std::filesystem::path>(std::string& error)>;
 
 int runExport(const std::vector<std::string>& args, const DefaultList& defaultList,
               std::ostream& out, std::ostream& err);

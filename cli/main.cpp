@@ -1,6 +1,5 @@
+#include "ConfiguredList.h"
 #include "ExportCommand.h"
-#include "platform/FileSystem.h"
-#include "settings/QtSettingsStore.h"
 
 #include <csignal>
 #include <iostream>
@@ -13,15 +12,5 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
-    // The list the windowed program would load; read-only here, so missing
-    // settings are not written back.
-    auto defaultList = [] {
-        auto store = settings::openUserStore();
-        std::string folder = store->read(settings::kConfig, "FolderName");
-        std::string file = store->read(settings::kConfig, "Yubin_File");
-        const std::filesystem::path dir = folder.empty() ? platform::programFolder()
-                                                         : std::filesystem::path(folder);
-        return dir / (file.empty() ? std::string("ken_all.csv") : file);
-    };
-    return cli::runExport(args, defaultList, std::cout, std::cerr);
+    return cli::runExport(args, cli::configuredList, std::cout, std::cerr);
 }

@@ -33,7 +33,8 @@ protected:
     Outcome run(std::vector<std::string> args)
     {
         std::ostringstream o, e;
-        const int code = cli::runExport(args, [this] { return list; }, o, e);
+        const int code = cli::runExport(
+            args, [this](std::string&) { return std::optional<std::filesystem::path>(list); }, o, e);
         return {code, o.str(), e.str()};
     }
 };
@@ -105,6 +106,17 @@ TEST_F(ExportCommand, TheProgramSurvivesAFileSizeLimit)
     EXPECT_EQ(WEXITSTATUS(status), cli::WriteError);
     EXPECT_NE(readFile(dir / "err.txt").find("上限"), std::string::npos);
     EXPECT_EQ(readFile(out), "old");
+}
+
+// Without -l the real program asks the settings where the list is.
+TEST_F(ExportCommand, TheProgramFindsTheListTheSettingsName)
+{
+    writeFile(dir / "settings.ini",
+              "[Config]\nFolderName=" + dir.path().string() + "\nYubin_File=KEN_ALL.CSV\n");
+    const std::string command = "DOZUZEZO_SETTINGS='" + (dir / "settings.ini").string() + "' '" +
+                                DOZUZEZO_EXPORT_EXE + "' -o '" + out.string() + "' 14";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(readFile(out), kanagawa);
 }
 
 } // namespace

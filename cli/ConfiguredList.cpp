@@ -1,0 +1,40 @@
+#include "ConfiguredList.h"
+
+#include "platform/FileSystem.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace cli {
+
+std::optional<std::filesystem::path> configuredList(std::string& error)
+{
+    using Query = int (*)(char*, int);
+    const std::filesystem::path folder = platform::programFolder();
+#ifdef _WIN32
+    const std::filesystem::path module = folder / "dozuzezo-settings-bridge.dll";
+    HMODULE handle = LoadLibraryW(module.c_str());
+    Query query = handle ? reinterpret_cast<Query>(GetProcAddress(handle, "dozuzezo_configured_list")) : nullptr;
+#else
+    const std::filesystem::path module = folder / "libdozuzezo-settings-bridge.so";
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    Query query = handle ? reinterpret_cast<Query>(dlsym(handle, "dozuzezo_configured_list")) : nullptr;
+#endif
+    if (!query) {
+        error = "設定を読めないため一覧の場所が分かりません（" + module.string() +
+                "）。-l で一覧ファイルを指定して下さい。";
+        return std::nullopt;
+    }
+    char buffer[8192];
+    const int n = query(buffer, sizeof buffer);
+    if (n < 0) {
+        error = "設定の一覧の場所が長すぎます。-l で一覧ファイルを指定して下さい。";
+        return std::nullopt;
+    }
+    return std::filesystem::path(std::string(buffer, static_cast<std::size_t>(n)));
+}
+
+} // namespace cli
