@@ -99,7 +99,7 @@ public:
 private:
     struct Row
     {
-        std::uint64_t start;   // offset of the line's first byte
+        std::uint32_t start;  // offset of the line's first byte (lists stay under 4 GB)
         std::uint32_t length;  // line length without its line end
         std::uint8_t endLength;  // 1 or 2 (CR LF)
         std::uint8_t jisCode;
