@@ -38,8 +38,9 @@ TEST_P(Refused, NamesLineAndProblem)
     ASSERT_FALSE(result) << "a damaged list must be refused whole";
     EXPECT_EQ(result.error->kind, c.kind);
     EXPECT_EQ(result.error->line, c.line);
-    if (c.field)
+    if (c.field) {
         EXPECT_EQ(result.error->field, c.field);
+    }
     EXPECT_NE(result.error->message().find(std::to_string(c.line) + " 行目"), std::string::npos)
         << result.error->message();
 }

@@ -1,0 +1,95 @@
+#pragma once
+// Scripted stand-ins for the windows' dialogs, clock, screen and help: they
+// answer from a queue and record what was asked, so a test fails when the
+// wrong question is shown.
+
+#include "ui/common/UiServices.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QQueue>
+#include <QSize>
+#include <memory>
+
+namespace testsupport {
+
+class ScriptedMessageBoxes : public ui::MessageBoxes
+{
+public:
+    // Answers for the next boxes, in order; a box without one gets OK.
+    QQueue<ui::MessageAnswer> answers;
+    QList<ui::MessageRequest> shown;
+
+    ui::MessageAnswer show(QWidget*, const ui::MessageRequest& request) override
+    {
+        shown.append(request);
+        return answers.isEmpty() ? ui::MessageAnswer::Ok : answers.dequeue();
+    }
+};
+
+class ScriptedFileChooser : public ui::FileChooser
+{
+public:
+    QQueue<QString> answers; // an empty text cancels
+    QList<ui::FileDialogRequest> asked;
+
+    QString choose(QWidget*, const ui::FileDialogRequest& request) override
+    {
+        asked.append(request);
+        return answers.isEmpty() ? QString() : answers.dequeue();
+    }
+};
+
+class FixedClock : public ui::Clock
+{
+public:
+    QDateTime time = QDateTime(QDate(2007, 3, 5), QTime(15, 7));
+    QDateTime now() const override { return time; }
+};
+
+class FixedScreen : public ui::Screen
+{
+public:
+    QSize pixels = QSize(1280, 1024);
+    double dpi = 96;
+    QSize sizePixels() const override { return pixels; }
+    double logicalDpiX() const override { return dpi; }
+    double logicalDpiY() const override { return dpi; }
+};
+
+class RecordingHelp : public ui::Help
+{
+public:
+    struct Call
+    {
+        enum Form
+        {
+            Index,
+            Contents,
+            Context
+        } form;
+        int context = 0;
+    };
+    QList<Call> calls;
+
+    void showIndex(QWidget*) override { calls.append(Call{Call::Index}); }
+    void showContents(QWidget*) override { calls.append(Call{Call::Contents}); }
+    void showContext(QWidget*, int number) override { calls.append(Call{Call::Context, number}); }
+};
+
+// All of the above, ready to hand to a window; endProgram only counts.
+struct FakeUi
+{
+    ScriptedMessageBoxes messages;
+    ScriptedFileChooser files;
+    FixedClock clock;
+    FixedScreen screen;
+    RecordingHelp help;
+    int endCount = 0;
+    ui::UiServices services{
+        messages, files, clock, screen, help, QLocale(QLocale::Japanese, QLocale::Japan), [this] {
+            ++endCount;
+        }};
+};
+
+} // namespace testsupport

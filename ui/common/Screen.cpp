@@ -1,0 +1,26 @@
+#include "Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace ui {
+
+QSize QtScreen::sizePixels() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(800, 600);
+}
+
+double QtScreen::logicalDpiX() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+double QtScreen::logicalDpiY() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+} // namespace ui

@@ -1,0 +1,31 @@
+#include "DateTimeText.h"
+
+namespace ui {
+
+QString dateText(const QDate& date)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year())
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString timeText(const QTime& time, const QLocale& locale)
+{
+    const int hour24 = time.hour();
+    const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
+    // Built by hand: the locale's "AP" format would change the designator's case.
+    const QString designator = hour24 < 12 ? locale.amText() : locale.pmText();
+    return QStringLiteral("%1 %2:%3")
+        .arg(designator)
+        .arg(hour12, 2, 10, QLatin1Char('0'))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'));
+}
+
+void SetDateTime(app::ProgramState& state, const QDateTime& now, const QLocale& locale)
+{
+    state.nowDate = dateText(now.date()).toStdString();
+    state.nowTime = timeText(now.time(), locale).toStdString();
+}
+
+} // namespace ui
