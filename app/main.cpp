@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 #include <csignal>
 #include <filesystem>
@@ -44,6 +45,24 @@ void installJapaneseTranslations(QApplication& application)
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(translator);
 }
+
+// For the start-up benchmark: ends the program once the main window has
+// painted for the first time, without asking anything.
+class QuitWhenShown : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -93,6 +112,8 @@ int main(int argc, char* argv[])
     ui::UiServices services{
         messages, files, clock, screen, help, QLocale::system(), [] { QCoreApplication::exit(0); }};
     ui::MainWindow window(state, services);
+    if (qEnvironmentVariableIsSet("DOZUZEZO_QUIT_WHEN_SHOWN"))
+        window.installEventFilter(new QuitWhenShown(&window));
     window.show();
     const int code = QApplication::exec();
     store->flush();

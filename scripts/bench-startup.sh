@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Time from process start to the main window painted, on the published list
+# with no splash, under a virtual X screen (hyperfine, median of many runs).
+# The program ends itself once shown (DOZUZEZO_QUIT_WHEN_SHOWN), so each
+# figure also holds the program's exit.
+#   scripts/bench-startup.sh [build-dir]      (default: build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+program=$build/ui/dozuzezo
+zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
+[ -x "$program" ] || { echo "build first: $program is missing" >&2; exit 1; }
+if [ ! -f "$zip" ]; then
+    echo "skipped: the published list $zip is not on this machine"
+    exit 0
+fi
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+(cd "$work" && cmake -E tar xf "$zip")
+printf '[Config]\nOptLogo=0\n[Position]\nOptCent=1\n' >"$work/settings.ini"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+export DISPLAY=$display DOZUZEZO_SETTINGS=$work/settings.ini DOZUZEZO_QUIT_WHEN_SHOWN=1
+hyperfine -N --warmup 3 --runs ${RUNS:-30} --export-json "$work/startup.json" \
+    -n "real list" "$program --list $work/KEN_ALL.CSV" \
+    -n "made-up sample" "$program --list $root/samples/made_up_sample_ken_all.csv" >/dev/null
+python3 - "$work/startup.json" <<'PY'
+import json, sys
+for r in json.load(open(sys.argv[1]))["results"]:
+    print(f"start to window shown, {r['command']:15s} median {r['median']*1000:6.1f} ms (target <= 300 ms)")
+PY
