@@ -8,8 +8,24 @@
 namespace cli {
 
 namespace {
+
 constexpr const char* kProgram = "dozuzezo-export";
-}
+
+class StreamSink : public postal::ByteSink
+{
+public:
+    explicit StreamSink(std::ostream& out) : out_(out) {}
+    bool write(std::string_view bytes) override
+    {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out_);
+    }
+
+private:
+    std::ostream& out_;
+};
+
+} // namespace
 
 std::string usage()
 {
@@ -111,8 +127,16 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
             << loaded.error->message() << "\n";
         return ListError;
     }
-    const std::filesystem::path target = parsed->output == "-" ? "/dev/stdout" : parsed->output;
-    if (auto e = postal::exportToFile(*loaded.list, parsed->chosen, target)) {
+    if (parsed->output == "-") {
+        // Written as it comes: a pipe has nothing to keep or replace.
+        StreamSink sink(out);
+        if (!postal::writeSelection(*loaded.list, parsed->chosen, sink) || !out.flush()) {
+            err << kProgram << ": 標準出力に書き込めませんでした。\n";
+            return WriteError;
+        }
+        return Ok;
+    }
+    if (auto e = postal::exportToFile(*loaded.list, parsed->chosen, parsed->output)) {
         err << kProgram << ": 保存できませんでした: " << e->reason() << "\n";
         return WriteError;
     }

@@ -3,6 +3,10 @@
 
 #include <csignal>
 #include <iostream>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char** argv)
 {
@@ -11,6 +15,10 @@ int main(int argc, char** argv)
     // half-way through the file.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
+    // "-o -" writes the list's own CR LF, untranslated.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::vector(argv + 1, argv + argc);
     return cli::runExport(args, cli::configuredList, std::cout, std::cerr);
 }

@@ -48,6 +48,10 @@ TEST_F(ExportCommand, ChoosesByNameShortNameOrCode)
     r = run({"--output", out.string(), "東京"});  // the list the settings name
     ASSERT_EQ(r.code, cli::Ok) << r.err;
     EXPECT_EQ(readFile(out), tokyo);
+
+    r = run({"-o", "-", "--all"});
+    ASSERT_EQ(r.code, cli::Ok) << r.err;
+    EXPECT_EQ(r.out, readFile(list));
 }
 
 TEST_F(ExportCommand, UsageErrorsWriteNothing)
