@@ -19,6 +19,6 @@ int main(int argc, char** argv)
     // "-o -" writes the list's own CR LF, untranslated.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    std::vector(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     return cli::runExport(args, cli::configuredList, std::cout, std::cerr);
 }
