@@ -91,7 +91,9 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
 
     // The new file is hidden beside the target until it is complete, so a
     // rename can replace the target in one step on the same file system.
-    const std::string stem = "." + finalTarget.filename().string() + ".";
+    std::string stem = finalTarget.filename().string();
+    stem.insert(stem.begin(), '.');
+    stem += '.';
 #ifdef _WIN32
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {

@@ -213,10 +213,6 @@ void TestMainWindowCommands::helpMenu()
     QCOMPARE(calls[0].form, RecordingHelp::Call::Index);
     QCOMPARE(calls[1].form, RecordingHelp::Call::Contents);
     QCOMPARE(calls[2].form, RecordingHelp::Call::Contents);
-
-    QCOMPARE(ui::helpIndexUrl(), QUrl("qrc:/help/keywords.html"));
-    QCOMPARE(ui::helpContentsUrl(), QUrl("qrc:/help/index.html"));
-    QCOMPARE(ui::helpContextUrl(10021), QUrl("qrc:/help/10021.html"));
 }
 
 void TestMainWindowCommands::helpViewerReusesOneWindow()

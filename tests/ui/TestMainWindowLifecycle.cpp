@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <QtTest/qtestspontaneevent.h>
 
+#include "ui/main/RegionFrame.h"
 #include "ui/main/StatusBar.h"
 
 using testsupport::MemorySettingsStore;
@@ -69,8 +70,7 @@ private slots:
 
     void endCommandOkWritesPositionThenTicks();
     void endCommandCancelWritesOnlyPosition();
-    void closeBoxAsksAndCancelKeepsWindowOpen();
-    void closeBoxOkWritesTicks();
+    void closeBoxAsksLikeTheEndCommand();
     void programCloseAsksNothing();
     void confirmedEndAsksOnlyOnce();
     void sessionEnd();
@@ -184,7 +184,7 @@ void TestMainWindowLifecycle::endCommandCancelWritesOnlyPosition()
     QVERIFY(window.isVisible());
 }
 
-void TestMainWindowLifecycle::closeBoxAsksAndCancelKeepsWindowOpen()
+void TestMainWindowLifecycle::closeBoxAsksLikeTheEndCommand()
 {
     MemorySettingsStore store;
     RunningProgram program(store, folder_.path());
@@ -193,29 +193,19 @@ void TestMainWindowLifecycle::closeBoxAsksAndCancelKeepsWindowOpen()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Check1(3)->setChecked(false);
     store.clearLog();
+
+    // Cancel keeps the window open and stores the position only.
     program.fake.messages.answers.enqueue(ui::MessageAnswer::Cancel);
-
     QVERIFY(!closeBox(window));
-
     QCOMPARE(program.fake.messages.shown.size(), 1);
     QCOMPARE(program.fake.messages.shown[0].text, kQuestion);
-    QCOMPARE(store.writes().size(), std::size_t(2)); // the position only
+    QCOMPARE(store.writes().size(), std::size_t(2));
     QCOMPARE(program.fake.endCount, 0);
-}
 
-void TestMainWindowLifecycle::closeBoxOkWritesTicks()
-{
-    MemorySettingsStore store;
-    RunningProgram program(store, folder_.path());
-    ui::MainWindow& window = program.open();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.Check1(3)->setChecked(false);
+    // OK stores the position again, then the ticks, and ends.
     store.clearLog();
-
     QVERIFY(closeBox(window));
-
-    QCOMPARE(program.fake.messages.shown.size(), 1);
+    QCOMPARE(program.fake.messages.shown.size(), 2);
     QCOMPARE(store.writes().size(), std::size_t(2 + 47));
     QCOMPARE(store.read("Ken_on_off", "Ken_OnOff(3)"), std::string("0"));
     QCOMPARE(program.fake.endCount, 1);
@@ -462,6 +452,13 @@ void TestMainWindowLifecycle::layoutHoldsAt96Dpi()
     for (int r = 0; r < 8; ++r) {
         const QRect frame = window.Frame1(r)->geometry();
         QVERIFY2(client->rect().contains(frame), qPrintable(QString::number(r)));
+        // The caption on the top line stays inside its frame and clear of the boxes.
+        const auto* regionFrame = dynamic_cast<const ui::RegionFrame*>(window.Frame1(r));
+        QVERIFY(regionFrame);
+        const QRect caption = regionFrame->captionRect();
+        QVERIFY2(regionFrame->rect().contains(caption), qPrintable(QString::number(r)));
+        for (const QCheckBox* box : regionFrame->findChildren<QCheckBox*>())
+            QVERIFY2(!caption.intersects(box->geometry()), qPrintable(box->objectName()));
         QVERIFY2(!frame.intersects(toolbar) && !frame.intersects(status),
                  qPrintable(QString::number(r)));
         for (int other = r + 1; other < 8; ++other)

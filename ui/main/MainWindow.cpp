@@ -93,7 +93,8 @@ void MainWindow::createClient()
     connect(map_, &PrefectureMap::checkMouseMoved, this, &MainWindow::Check1_MouseMove);
     connect(map_, &PrefectureMap::frameMouseMoved, this, &MainWindow::Frame1_MouseMove);
     connect(map_, &PrefectureMap::backgroundMouseMoved, this, &MainWindow::Form_MouseMove);
-    connect(map_, &PrefectureMap::doubleClicked, this, &MainWindow::Form_DblClick);
+    connect(map_, &PrefectureMap::backgroundDoubleClicked, this, &MainWindow::Form_DblClick);
+    connect(map_, &PrefectureMap::frameDoubleClicked, this, &MainWindow::Frame1_DblClick);
 
     toolbar_ = new QToolBar(client);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
@@ -104,9 +105,11 @@ void MainWindow::createClient()
     toolbar_->setGeometry(0, 0, clientSize.width(), scale_.y(kToolbarHeightTwips));
     toolbar_->installEventFilter(this);
 
+    // Along the whole bottom; the panels keep their widths from the left.
     statusBar_ = new StatusBar(scale_, client);
-    statusBar_->move(0, clientSize.height() - statusBar_->height());
-    connect(statusBar_, &StatusBar::doubleClicked, this, &MainWindow::Form_DblClick);
+    statusBar_->setGeometry(0, clientSize.height() - statusBar_->height(), clientSize.width(),
+                            statusBar_->height());
+    connect(statusBar_, &StatusBar::doubleClicked, this, &MainWindow::StatusBar1_DblClick);
 }
 
 void MainWindow::createActions()
@@ -297,6 +300,19 @@ void MainWindow::Form_DblClick()
         mnuFileEnd_Click();
 }
 
+void MainWindow::Frame1_DblClick(int)
+{
+    Form_DblClick();
+}
+void MainWindow::Toolbar1_DblClick()
+{
+    Form_DblClick();
+}
+void MainWindow::StatusBar1_DblClick()
+{
+    Form_DblClick();
+}
+
 void MainWindow::Check1_MouseMove(int index)
 {
     statusBar_->setPanelText(1, Check1(index)->toolTip());
@@ -346,7 +362,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == toolbar_ && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        Form_DblClick();
+        Toolbar1_DblClick();
     return QMainWindow::eventFilter(watched, event);
 }
 

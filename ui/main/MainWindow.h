@@ -67,6 +67,10 @@ public:
     // Events.
     void Timer1_Timer();
     void Form_DblClick();
+    // Double-clicks on these count as on the window's background.
+    void Frame1_DblClick(int region);
+    void Toolbar1_DblClick();
+    void StatusBar1_DblClick();
     void Check1_MouseMove(int index);
     void Frame1_MouseMove(int region);
     void Form_MouseMove();

@@ -1,5 +1,6 @@
 #include "PrefectureMap.h"
 
+#include "RegionFrame.h"
 #include "ui/common/JapaneseFont.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@ namespace ui {
 namespace {
 
 const QColor kGrey(128, 128, 128);
+constexpr int kCaptionIndentTwips = 90;
 
 // The two white lines, in twips: from (x1, y1) to (x2, y2).
 struct TwipsLine
@@ -49,7 +51,8 @@ PrefectureMap::PrefectureMap(const TwipsScale& scale, QWidget* parent)
     // the keyboard order too.
     for (int r = 0; r < postal::kRegionCount; ++r) {
         const postal::Region& region = postal::kRegions[r];
-        auto* frame = new QGroupBox(QString::fromStdString(postal::regionCaption(r)), this);
+        auto* frame = new RegionFrame(QString::fromStdString(postal::regionCaption(r)),
+                                      scale.x(kCaptionIndentTwips), this);
         frame->setObjectName(QStringLiteral("Frame1_%1").arg(r));
         frame->setProperty("index", r);
         frame->setToolTip(frame->title());
@@ -57,8 +60,7 @@ PrefectureMap::PrefectureMap(const TwipsScale& scale, QWidget* parent)
         frame->setGeometry(scale.rect(region.frame));
         QPalette framePalette = frame->palette();
         framePalette.setColor(QPalette::Window, kGrey);
-        framePalette.setColor(QPalette::WindowText, toColor(region.colour));
-        framePalette.setColor(QPalette::Text, toColor(region.colour)); // the title
+        framePalette.setColor(QPalette::WindowText, toColor(region.colour)); // the caption
         frame->setPalette(framePalette);
         frame->setMouseTracking(true);
         frame->installEventFilter(this);
@@ -103,7 +105,7 @@ bool PrefectureMap::eventFilter(QObject* watched, QEvent* event)
             emit frameMouseMoved(index);
         else if (event->type() == QEvent::MouseButtonDblClick && !overBox &&
                  mouse->button() == Qt::LeftButton)
-            emit doubleClicked();
+            emit frameDoubleClicked(index);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -117,7 +119,7 @@ void PrefectureMap::mouseMoveEvent(QMouseEvent* event)
 void PrefectureMap::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
-        emit doubleClicked();
+        emit backgroundDoubleClicked();
 }
 
 void PrefectureMap::paintEvent(QPaintEvent*)

@@ -26,7 +26,8 @@ signals:
     void checkMouseMoved(int index);
     void frameMouseMoved(int region);
     void backgroundMouseMoved();
-    void doubleClicked(); // on the background or a frame
+    void backgroundDoubleClicked();
+    void frameDoubleClicked(int region); // on its free area
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
