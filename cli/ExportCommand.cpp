@@ -121,14 +121,16 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
             return ListError;
         }
     }
-    postal::LoadResult loaded = postal::PostalList::load(*listPath);
-    if (!loaded) {
-        err << kProgram << ": 一覧「" << listPath->string() << "」を読み込めません: "
-            << loaded.error->message() << "\n";
+    auto refused = [&](const postal::LoadError& e) {
+        err << kProgram << ": 一覧「" << listPath->string() << "」を読み込めません: " << e.message()
+            << "\n";
         return ListError;
-    }
+    };
     if (parsed->output == "-") {
-        // Written as it comes: a pipe has nothing to keep or replace.
+        // Nothing may reach a pipe before the whole list has been checked.
+        postal::LoadResult loaded = postal::PostalList::load(*listPath, postal::PostalList::Reading::Mapped);
+        if (!loaded)
+            return refused(*loaded.error);
         StreamSink sink(out);
         if (!postal::writeSelection(*loaded.list, parsed->chosen, sink) || !out.flush()) {
             err << kProgram << ": 標準出力に書き込めませんでした。\n";
@@ -136,8 +138,11 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         }
         return Ok;
     }
-    if (auto e = postal::exportToFile(*loaded.list, parsed->chosen, parsed->output)) {
-        err << kProgram << ": 保存できませんでした: " << e->reason() << "\n";
+    const postal::FileExportResult result = postal::exportListFile(*listPath, parsed->chosen, parsed->output);
+    if (result.loadError)
+        return refused(*result.loadError);
+    if (result.writeError) {
+        err << kProgram << ": 保存できませんでした: " << result.writeError->reason() << "\n";
         return WriteError;
     }
     return Ok;

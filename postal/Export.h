@@ -18,6 +18,7 @@ public:
     bool contains(int jisCode) const { return jisCode >= 1 && jisCode <= 47 && bits_.test(jisCode); }
     bool empty() const { return bits_.none(); }
     static PrefectureSet all();
+    bool operator==(const PrefectureSet&) const = default;
 
 private:
     std::bitset<48> bits_;
@@ -63,6 +64,21 @@ struct WriteError
 // A target that is a device (/dev/stdout) is written directly.
 std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureSet& chosen,
                                        const std::filesystem::path& target);
+
+struct FileExportResult
+{
+    std::optional<LoadError> loadError;    // the list was refused: nothing written
+    std::optional<WriteError> writeError;  // the file could not be written
+    explicit operator bool() const { return !loadError && !writeError; }
+};
+
+// The whole job for a one-shot run: reads the list file in place and writes
+// the chosen rows to `target` as exportToFile does. Lines are written while
+// the list is still being checked and kept only if the whole list proves
+// valid and already in export form; otherwise the export is redone from the
+// checked rows, and a refused list writes nothing.
+FileExportResult exportListFile(const std::filesystem::path& list, const PrefectureSet& chosen,
+                                const std::filesystem::path& target);
 
 // Japanese text for an errno, e.g. ENOSPC -> "ディスクの空き容量が足りません".
 std::string systemErrorText(int sysError);

@@ -23,6 +23,15 @@
 #include <emmintrin.h>
 #define DOZUZEZO_SSE2 1
 #endif
+// Counting bits is a library call on the baseline x86-64; a second copy of
+// the reading loop uses the processor's own instruction where it has one.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
+#define PARSE_CLONES __attribute__((target_clones("popcnt", "default")))
+#define PARSE_INLINE inline __attribute__((always_inline))
+#else
+#define PARSE_CLONES
+#define PARSE_INLINE inline
+#endif
 
 namespace postal {
 
@@ -34,7 +43,39 @@ public:
     static constexpr std::size_t kPadding = 64;
 
     explicit Storage(std::size_t size) { allocate(size); }
-    ~Storage() { std::free(data_); }
+    ~Storage()
+    {
+#ifndef _WIN32
+        if (mapped_) {
+            ::munmap(data_, mapped_);
+            return;
+        }
+#endif
+        std::free(data_);
+    }
+
+#ifndef _WIN32
+    // The file itself in place of a copy, with zero pages after it for the
+    // sentinel and padding. Null when it cannot be mapped.
+    static std::unique_ptr<Storage> map(int fd, std::size_t size)
+    {
+        const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        const std::size_t total = (size + kPadding + page - 1) / page * page;
+        void* region = ::mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (region == MAP_FAILED)
+            return nullptr;
+        if (size > 0 && ::mmap(region, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) ==
+                            MAP_FAILED) {
+            ::munmap(region, total);
+            return nullptr;
+        }
+        std::unique_ptr<Storage> storage(new Storage());
+        storage->data_ = static_cast<char*>(region);
+        storage->size_ = storage->capacity_ = size;
+        storage->mapped_ = total;
+        return storage;
+    }
+#endif
     Storage(const Storage&) = delete;
     Storage& operator=(const Storage&) = delete;
 
@@ -58,6 +99,7 @@ public:
     }
 
 private:
+    Storage() = default;
     void allocate(std::size_t capacity)
     {
         capacity_ = capacity;
@@ -83,6 +125,7 @@ private:
     char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
+    std::size_t mapped_ = 0;  // length of the mapping, when mapped
 };
 
 namespace {
@@ -135,84 +178,68 @@ inline const char* skipQuotedText(const char* p)
 }
 
 #ifdef DOZUZEZO_SSE2
-// A 256-bit set of byte positions within one line, lowest bit first.
+// Byte positions within one line as W 64-bit words, lowest bit first.
+template <int W>
 struct LineBits
 {
-    std::uint64_t w[4] = {0, 0, 0, 0};
+    std::uint64_t w[W];
 };
 
-inline int popcount(const LineBits& b)
+template <int W>
+PARSE_INLINE int popcount(const LineBits<W>& b)
 {
-    return __builtin_popcountll(b.w[0]) + __builtin_popcountll(b.w[1]) +
-           __builtin_popcountll(b.w[2]) + __builtin_popcountll(b.w[3]);
+    int n = 0;
+    for (int i = 0; i < W; ++i)
+        n += __builtin_popcountll(b.w[i]);
+    return n;
 }
 
-inline LineBits shiftUp(const LineBits& b, int n)  // position i -> i + n, n < 64
+template <int W>
+PARSE_INLINE LineBits<W> shiftUp(const LineBits<W>& b, int n)  // position i -> i + n, 0 < n < 64
 {
-    LineBits r;
+    LineBits<W> r;
     r.w[0] = b.w[0] << n;
-    for (int i = 1; i < 4; ++i)
+    for (int i = 1; i < W; ++i)
         r.w[i] = (b.w[i] << n) | (b.w[i - 1] >> (64 - n));
     return r;
 }
 
-inline LineBits shiftDown(const LineBits& b, int n)  // position i -> i - n, n < 64
+template <int W>
+PARSE_INLINE LineBits<W> shiftDown(const LineBits<W>& b, int n)  // position i -> i - n, 0 < n < 64
 {
-    LineBits r;
-    for (int i = 0; i < 3; ++i)
+    LineBits<W> r;
+    for (int i = 0; i + 1 < W; ++i)
         r.w[i] = (b.w[i] >> n) | (b.w[i + 1] << (64 - n));
-    r.w[3] = b.w[3] >> n;
+    r.w[W - 1] = b.w[W - 1] >> n;
     return r;
 }
 
-inline int lowest(const LineBits& b)
+template <int W>
+PARSE_INLINE int lowest(const LineBits<W>& b)
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < W; ++i)
         if (b.w[i])
             return i * 64 + __builtin_ctzll(b.w[i]);
     return -1;
 }
 
-// The length of the line at p, without its CR LF, when the line is exactly
-// in the published layout: field 1 and 10-15 unquoted, 2-9 quoted, no stray
-// quote, CR, LF or NUL, ended by CR LF, at most 255 bytes, field 1 starting
-// with a JIS code. Otherwise -1, and the line is read the slow way, which
-// accepts other valid forms and names the fault of a bad one.
-inline int publishedLineLength(const char* p)
+// Whether the quotes and commas of a line (its first W words) are those of
+// the published layout: 16 quotes pairing up as whole fields 2-9, 14
+// separating commas outside them.
+template <int W>
+PARSE_INLINE bool publishedShape(const std::uint64_t* quoteWords, const std::uint64_t* commaWords)
 {
-    LineBits quotes, commas;
-    int end = -1;
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i nul = _mm_setzero_si128();
-    for (int block = 0; block < 16; ++block) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + block * 16));
-        std::uint64_t q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
-        std::uint64_t c = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, comma)));
-        const unsigned stop = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, nul))));
-        if (stop) {
-            const int at = __builtin_ctz(stop);
-            const std::uint64_t before = (std::uint64_t(1) << at) - 1;
-            q &= before;
-            c &= before;
-            end = block * 16 + at;
-        }
-        quotes.w[block >> 2] |= q << ((block & 3) * 16);
-        commas.w[block >> 2] |= c << ((block & 3) * 16);
-        if (stop)
-            break;
+    LineBits<W> quotes, commas;
+    for (int i = 0; i < W; ++i) {
+        quotes.w[i] = quoteWords[i];
+        commas.w[i] = commaWords[i];
     }
-    if (end < 0 || p[end] != '\r' || p[end + 1] != '\n' || popcount(quotes) != 16)
-        return -1;
-    if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9')
-        return -1;
+    if (popcount(quotes) != 16)
+        return false;
     // Inside quotes: from an opening quote up to its closing quote.
-    LineBits inside;
+    LineBits<W> opens, closes, separators;
     std::uint64_t carry = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < W; ++i) {
         std::uint64_t x = quotes.w[i];
         x ^= x << 1;
         x ^= x << 2;
@@ -221,33 +248,72 @@ inline int publishedLineLength(const char* p)
         x ^= x << 16;
         x ^= x << 32;
         x ^= carry;
-        inside.w[i] = x;
-        carry = (x >> 63) ? ~std::uint64_t(0) : 0;
-    }
-    LineBits opens, closes, separators;
-    for (int i = 0; i < 4; ++i) {
-        opens.w[i] = quotes.w[i] & inside.w[i];
-        closes.w[i] = quotes.w[i] & ~inside.w[i];
-        separators.w[i] = commas.w[i] & ~inside.w[i];
+        carry = std::uint64_t(0) - (x >> 63);
+        opens.w[i] = quotes.w[i] & x;
+        closes.w[i] = quotes.w[i] & ~x;
+        separators.w[i] = commas.w[i] & ~x;
     }
     if (popcount(separators) != 14)
-        return -1;
-    // Every quote pair is a whole field: a separator before each opening
-    // quote and after each closing one; the eight pairs follow one another
-    // (closing quote, comma, opening quote) and the first comes right after
-    // field 1, so they are fields 2-9.
-    const LineBits afterSeparator = shiftUp(separators, 1);
-    const LineBits beforeSeparator = shiftDown(separators, 1);
-    const LineBits twoOn = shiftUp(closes, 2);
+        return false;
+    // A separator before each opening quote and after each closing one; the
+    // eight pairs follow one another (closing quote, comma, opening quote)
+    // and the first comes right after field 1, so they are fields 2-9.
+    const LineBits<W> afterSeparator = shiftUp(separators, 1);
+    const LineBits<W> beforeSeparator = shiftDown(separators, 1);
+    const LineBits<W> twoOn = shiftUp(closes, 2);
     int chained = 0;
-    for (int i = 0; i < 4; ++i) {
-        if ((opens.w[i] & ~afterSeparator.w[i]) || (closes.w[i] & ~beforeSeparator.w[i]))
-            return -1;
+    std::uint64_t stray = 0;
+    for (int i = 0; i < W; ++i) {
+        stray |= (opens.w[i] & ~afterSeparator.w[i]) | (closes.w[i] & ~beforeSeparator.w[i]);
         chained += __builtin_popcountll(twoOn.w[i] & opens.w[i]);
     }
-    if (chained != 7 || lowest(separators) + 1 != lowest(opens))
-        return -1;
-    return end;
+    return stray == 0 && chained == 7 && lowest(separators) + 1 == lowest(opens);
+}
+
+// The length of the line at p, without its CR LF, when the line is exactly
+// in the published layout: field 1 and 10-15 unquoted, 2-9 quoted, no stray
+// quote, CR, LF or NUL, ended by CR LF, at most 255 bytes, field 1 starting
+// with two digits. Otherwise -1, and the line is read the slow way, which
+// accepts other valid forms and names the fault of a bad one.
+PARSE_INLINE int publishedLineLength(const char* p)
+{
+    std::uint64_t quotes[4] = {0, 0, 0, 0}, commas[4] = {0, 0, 0, 0};
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i comma = _mm_set1_epi8(',');
+    // Control bytes up to CR: the line end, a NUL, or a tab and the like,
+    // which the slow way takes care of.
+    const __m128i low = _mm_set1_epi8('\r');
+    // 64 bytes a step; the list's padding keeps the loads past its end valid.
+    for (int word = 0; word < 4; ++word) {
+        std::uint64_t q = 0, c = 0, stop = 0;
+        for (int block = 0; block < 4; ++block) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + word * 64 + block * 16));
+            const int shift = block * 16;
+            q |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)))) << shift;
+            c |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, comma)))) << shift;
+            stop |= std::uint64_t(static_cast<unsigned>(
+                        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, low), v))))
+                    << shift;
+        }
+        if (!stop) {
+            quotes[word] = q;
+            commas[word] = c;
+            continue;
+        }
+        const int at = __builtin_ctzll(stop);
+        const std::uint64_t before = (std::uint64_t(1) << at) - 1;
+        quotes[word] = q & before;
+        commas[word] = c & before;
+        const int end = word * 64 + at;
+        if (p[end] != '\r' || p[end + 1] != '\n' || p[0] < '0' || p[0] > '9' || p[1] < '0' ||
+            p[1] > '9')
+            return -1;
+        const bool shape = word == 0   ? publishedShape<1>(quotes, commas)
+                           : word == 1 ? publishedShape<2>(quotes, commas)
+                                       : publishedShape<4>(quotes, commas);
+        return shape ? end : -1;
+    }
+    return -1;
 }
 #endif
 
@@ -265,12 +331,25 @@ inline int codeOf(const char* p, const char* fieldEnd)
 class ListParser
 {
 public:
-    static LoadResult run(std::unique_ptr<PostalList::Storage> storage)
+    static LoadResult run(std::unique_ptr<PostalList::Storage> storage,
+                          const PostalList::Alongside& alongside = {}, int fd = -1)
     {
         auto list = std::make_shared<PostalList>();
         const std::string_view bytes = storage->bytes();
         if (bytes.size() >= std::numeric_limits<std::uint32_t>::max())
             return LoadResult{nullptr, LoadError{LoadError::Kind::TooLarge}};
+        std::thread helper;
+        if (alongside)
+            helper = std::thread([&] { alongside(bytes, fd); });
+        struct Joiner
+        {
+            std::thread& t;
+            ~Joiner()
+            {
+                if (t.joinable())
+                    t.join();
+            }
+        } joiner{helper};
         const char* const begin = bytes.data();
         const char* const end = begin + bytes.size();
 
@@ -289,7 +368,8 @@ public:
         if (split != end) {
             second = std::thread([&] { secondError = parseRange(split, end, begin, secondRows); });
         }
-        list->rows_.reserve(static_cast<std::size_t>(split - begin) / 90 + 16);
+        // Room for both halves, so joining them copies no row twice.
+        list->rows_.reserve(bytes.size() / 80 + 16);
         std::optional<LoadError> error = parseRange(begin, split, begin, list->rows_);
         if (second.joinable())
             second.join();
@@ -313,7 +393,7 @@ private:
     // Reads the whole lines in [begin, end); line numbers count from 1 at
     // begin, offsets from base. The byte at `end` is a NUL sentinel or the
     // first byte after a line feed.
-    static std::optional<LoadError> parseRange(const char* const begin, const char* const end,
+    PARSE_CLONES static std::optional<LoadError> parseRange(const char* const begin, const char* const end,
                                                const char* const base,
                                                std::vector<PostalList::Row>& rows)
     {
@@ -439,7 +519,13 @@ LoadResult PostalList::parse(std::string bytes)
     return ListParser::run(std::move(storage));
 }
 
-LoadResult PostalList::load(const std::filesystem::path& path)
+LoadResult PostalList::load(const std::filesystem::path& path, Reading reading)
+{
+    return load(path, reading, {});
+}
+
+LoadResult PostalList::load(const std::filesystem::path& path, Reading reading,
+                            const Alongside& alongside)
 {
     auto fail = [](LoadError::Kind kind, int err) {
         LoadError e{kind};
@@ -479,10 +565,13 @@ LoadResult PostalList::load(const std::filesystem::path& path)
         return fail(LoadError::Kind::CannotOpen, EISDIR);
     if (static_cast<unsigned long long>(st.st_size) >= std::numeric_limits<std::uint32_t>::max())
         return fail(LoadError::Kind::TooLarge, 0);
-    // The table keeps its own copy, never a mapping of the file: another
-    // program rewriting the list must not change rows under our feet.
-    // A regular file is read in one go at its size (plus one byte to see the
-    // end); anything else, such as a pipe, grows as it comes.
+    if (reading == Reading::Mapped && S_ISREG(st.st_mode)) {
+        if (auto mapped = Storage::map(fd, static_cast<std::size_t>(st.st_size)))
+            return ListParser::run(std::move(mapped), alongside, fd);
+    }
+    // A copy, so that another program rewriting the list cannot change rows
+    // under our feet. A regular file is read in one go at its size (plus one
+    // byte to see the end); anything else, such as a pipe, grows as it comes.
     storage = std::make_unique<Storage>(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1
                                                            : std::size_t(1) << 16);
     std::size_t filled = 0;
@@ -504,7 +593,11 @@ LoadResult PostalList::load(const std::filesystem::path& path)
     }
     storage->setSize(filled);
 #endif
-    return ListParser::run(std::move(storage));
+#ifdef _WIN32
+    return ListParser::run(std::move(storage), alongside);
+#else
+    return ListParser::run(std::move(storage), alongside, fd);
+#endif
 }
 
 std::string_view PostalList::rawLine(std::size_t row) const

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,7 +73,18 @@ public:
         bool verbatim;         // every row's bytes already are its export line
     };
 
-    static LoadResult load(const std::filesystem::path& path);
+    enum class Reading {
+        Copy,    // the list keeps its own copy of the file: for the program's whole run
+        Mapped,  // the file is read in place: cheaper, for short runs that end before
+                 // anyone could change the file (the command-line export)
+    };
+    static LoadResult load(const std::filesystem::path& path, Reading reading = Reading::Copy);
+    // As above, running `alongside` on the file's bytes in another thread
+    // while they are checked; it has ended when load returns. It also gets
+    // the open file's descriptor (-1 where there is none to share).
+    using Alongside = std::function<void(std::string_view bytes, int fd)>;
+    static LoadResult load(const std::filesystem::path& path, Reading reading,
+                           const Alongside& alongside);
     static LoadResult parse(std::string bytes);
 
     PostalList();  // empty list: no rows

@@ -155,6 +155,27 @@ bool SafeFileWriter::write(std::string_view bytes)
     return true;
 }
 
+bool SafeFileWriter::copyFrom(int sourceFd, std::uint64_t offset, std::string_view bytes)
+{
+    if (fd_ < 0 || writeErrno_ != 0)
+        return false;
+#ifdef __linux__
+    if (!direct_ && sourceFd >= 0) {
+        loff_t in = static_cast<loff_t>(offset);
+        while (!bytes.empty()) {
+            const ssize_t n = ::copy_file_range(sourceFd, &in, fd_, nullptr, bytes.size(), 0);
+            if (n <= 0)
+                break;  // not supported here, or a real error: write() will tell
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+    }
+#else
+    (void)sourceFd;
+    (void)offset;
+#endif
+    return write(bytes);
+}
+
 std::optional<WriteError> SafeFileWriter::commit()
 {
     if (fd_ < 0)

@@ -3,6 +3,7 @@
 
 #include "Export.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -20,6 +21,10 @@ public:
     // Creates the temporary file beside `target` (or opens a device directly).
     std::optional<WriteError> open(const std::filesystem::path& target);
     bool write(std::string_view bytes) override;
+    // Copies `length` bytes at `offset` of the open file `sourceFd`, inside
+    // the kernel where it can; `bytes` are the same bytes, written the
+    // ordinary way where it cannot.
+    bool copyFrom(int sourceFd, std::uint64_t offset, std::string_view bytes);
     // Puts the new file in the target's place. Before replacing an existing
     // file the new one is synced to disk, so a crash leaves the old or the
     // new content, never an empty file; a new name has nothing to lose and

@@ -5,7 +5,7 @@
 #   scripts/bench-cli.sh [build-dir]      (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 exe=$build/cli/dozuzezo-export
 zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
 [ -x "$exe" ] || { echo "build first: $exe is missing" >&2; exit 1; }
@@ -28,11 +28,11 @@ export LC_ALL=C
 # writes a new file, as a user saving an export usually does (replacing an
 # existing file adds a sync to disk: see bench_postal's export figures).
 hyperfine --warmup 5 --runs ${RUNS:-60} --export-json kanto.json \
-    --prepare "rm -f grep.out kanto.csv" \
+    --prepare "rm -f grep.out" --prepare "rm -f kanto.csv" \
     -n "grep -E '^1[34]'" "grep -E '^1[34]' KEN_ALL.CSV > grep.out" \
     -n "dozuzezo-export 13 14" "$exe -l KEN_ALL.CSV -o kanto.csv 13 14" >/dev/null
 hyperfine --warmup 5 --runs ${RUNS:-60} --export-json all.json \
-    --prepare "rm -f cat.out all.csv" \
+    --prepare "rm -f cat.out" --prepare "rm -f all.csv" \
     -n "cat" "cat KEN_ALL.CSV > cat.out" \
     -n "dozuzezo-export --all" "$exe -l KEN_ALL.CSV -o all.csv --all" >/dev/null
 cmp -s grep.out kanto.csv || { echo "FAIL: 13 14 differs from grep's lines" >&2; exit 1; }

@@ -6,7 +6,7 @@
 #   scripts/bench-startup.sh [build-dir]      (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 program=$build/ui/dozuzezo
 zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
 [ -x "$program" ] || { echo "build first: $program is missing" >&2; exit 1; }

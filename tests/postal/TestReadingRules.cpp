@@ -127,7 +127,7 @@ const std::vector<std::string> kLines = {
 TEST(ReadingRules, EveryOneByteChangeReadsAsTheRulesSay)
 {
     const std::string good = testlines::line("13101");
-    const std::string bytes[] = {"\"", ",", "\r", "\n", std::string(1, '\0'), "x", " ", "5"};
+    const std::string bytes[] = {"\"", ",", "\r", "\n", std::string(1, '\0'), "\t", "x", " ", "5"};
     for (const std::string& line : kLines) {
         expectSameReading(good + line + good);
         for (std::size_t i = 0; i < line.size(); ++i) {
