@@ -209,4 +209,26 @@ TEST_F(ExportToFile, ALinkIsFollowedNotReplaced)
     EXPECT_EQ(readFile(dir / "real.csv"), tokyo);
 }
 
+// The one-shot export writes while the list is still being checked: what it
+// keeps must equal the export from the checked rows, whatever the list.
+TEST_F(ExportToFile, WritingWhileCheckingKeepsOnlyWhatTheRowsSay)
+{
+    const std::string published = line("13101") + line("14101") + line("13102");
+    const std::string odd = "\"13103\",\"060  \",0600000,\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",0,0,0,0,0,0\n";
+    for (const std::string& bytes : {published, published + odd, line("14101", "x", "y", "\n") + published}) {
+        writeFile(dir / "list.csv", bytes);
+        auto list = parse(bytes);
+        for (const PrefectureSet& chosen : {codes({13}), PrefectureSet::all()}) {
+            const auto result = postal::exportListFile(dir / "list.csv", chosen, dir / "out.csv");
+            ASSERT_TRUE(result);
+            EXPECT_EQ(readFile(dir / "out.csv"), exported(*list, chosen));
+        }
+    }
+    writeFile(dir / "list.csv", published + "13104,\"cut");
+    const auto refused = postal::exportListFile(dir / "list.csv", PrefectureSet::all(), dir / "out.csv");
+    ASSERT_TRUE(refused.loadError);
+    EXPECT_EQ(refused.loadError->line, 4u);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"list.csv", "out.csv"})) << "no temporary file left";
+}
+
 } // namespace
