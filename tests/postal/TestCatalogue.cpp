@@ -29,12 +29,6 @@ TEST(Catalogue, BoxesFitInsideTheirFrames)
     }
 }
 
-TEST(Catalogue, CaptionsAreFramedByHalfWidthSpaces)
-{
-    EXPECT_EQ(prefectureTooltip(46), " 沖縄県 ");
-    EXPECT_EQ(regionCaption(0), " 北海道地方 ");
-}
-
 TEST(Catalogue, FindsPrefecturesByNameOrCode)
 {
     EXPECT_EQ(findPrefecture("東京都"), 12);

@@ -24,18 +24,12 @@ namespace {
 class StringSink : public postal::ByteSink
 {
 public:
-    explicit StringSink(std::size_t failAfter = std::string::npos) : failAfter_(failAfter) {}
     bool write(std::string_view bytes) override
     {
-        if (out.size() + bytes.size() > failAfter_)
-            return false;
         out += bytes;
         return true;
     }
     std::string out;
-
-private:
-    std::size_t failAfter_;
 };
 
 std::shared_ptr<const PostalList> parse(const std::string& bytes)
@@ -95,13 +89,6 @@ TEST(ExportSelection, WritesTheListLayoutWhateverTheInputLooked)
     std::string appended;
     postal::appendExportLine(*list, 0, appended);
     EXPECT_EQ(appended, canonical);
-}
-
-TEST(ExportSelection, StopsWhenTheSinkRefuses)
-{
-    auto list = parse(line("13101") + line("14101") + line("13102"));
-    StringSink sink(10);
-    EXPECT_FALSE(postal::writeSelection(*list, codes({13}), sink));
 }
 
 class ExportToFile : public testing::Test

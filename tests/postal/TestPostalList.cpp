@@ -104,14 +104,6 @@ TEST(PostalListRead, LineEndsOfEveryKind)
     EXPECT_FALSE(result.list->verbatim(2));
 }
 
-TEST(PostalListRead, EmptyInputIsAnEmptyList)
-{
-    auto result = PostalList::parse("");
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result.list->rowCount(), 0u);
-    EXPECT_TRUE(result.list->runs().empty());
-}
-
 TEST(PostalListRead, RunsFollowTheCodesInListOrder)
 {
     auto result = PostalList::parse(line("13101") + line("13102") + line("14101") + line("13103"));

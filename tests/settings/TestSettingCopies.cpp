@@ -25,8 +25,3 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartAndIgnoresTheRest)
     for (const auto& c : cases)
         EXPECT_EQ(leadingNumber(c.text), c.value) << '"' << c.text << '"';
 }
-
-TEST(KenOnOffKey, IsThePrefixTheIndexAndAParenthesis)
-{
-    EXPECT_EQ(settings::kenOnOffKey(0) + settings::kenOnOffKey(46), "Ken_OnOff(0)Ken_OnOff(46)");
-}
