@@ -32,16 +32,19 @@ QStringList candidates(Kind kind)
 {
     switch (kind) {
     case Kind::Serif:
-        return {QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAexMincho"),
-                QStringLiteral("IPAMincho"), QStringLiteral("Noto Sans CJK JP")};
-    case Kind::Fixed:
-        return {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+        // Windows lists its faces under their English names.
+        return {QStringLiteral("MS PMincho"), QStringLiteral("Noto Serif CJK JP"),
+                QStringLiteral("IPAexMincho"), QStringLiteral("IPAMincho"),
                 QStringLiteral("Noto Sans CJK JP")};
+    case Kind::Fixed:
+        return {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
     case Kind::Proportional:
         break;
     }
-    return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
-            QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")};
+    return {QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+            QStringLiteral("IPAexGothic"), QStringLiteral("IPAPGothic"),
+            QStringLiteral("VL PGothic")};
 }
 
 } // namespace
