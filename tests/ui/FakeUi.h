@@ -9,15 +9,14 @@
 #include <QList>
 #include <QQueue>
 #include <QSize>
-#include <memory>
+#include <QStringList>
 
 namespace testsupport {
 
 class ScriptedMessageBoxes : public ui::MessageBoxes
 {
 public:
-    // Answers for the next boxes, in order; a box without one gets OK.
-    QQueue<ui::MessageAnswer> answers;
+    QQueue<ui::MessageAnswer> answers; // a box without one gets OK
     QList<ui::MessageRequest> shown;
 
     ui::MessageAnswer show(QWidget*, const ui::MessageRequest& request) override
@@ -30,7 +29,7 @@ public:
 class ScriptedFileChooser : public ui::FileChooser
 {
 public:
-    QQueue<QString> answers; // an empty text cancels
+    QQueue<QString> answers; // none, or an empty text, cancels
     QList<ui::FileDialogRequest> asked;
 
     QString choose(QWidget*, const ui::FileDialogRequest& request) override
@@ -60,21 +59,10 @@ public:
 class RecordingHelp : public ui::Help
 {
 public:
-    struct Call
-    {
-        enum Form
-        {
-            Index,
-            Contents,
-            Context
-        } form;
-        int context = 0;
-    };
-    QList<Call> calls;
-
-    void showIndex(QWidget*) override { calls.append(Call{Call::Index}); }
-    void showContents(QWidget*) override { calls.append(Call{Call::Contents}); }
-    void showContext(QWidget*, int number) override { calls.append(Call{Call::Context, number}); }
+    QStringList shown; // "index", "contents", "context"
+    void showIndex(QWidget*) override { shown << "index"; }
+    void showContents(QWidget*) override { shown << "contents"; }
+    void showContext(QWidget*, int) override { shown << "context"; }
 };
 
 // All of the above, ready to hand to a window; endProgram only counts.

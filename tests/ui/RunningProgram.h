@@ -3,28 +3,25 @@
 // main window with scripted dialogs. Starting twice on one store is a restart.
 
 #include "FakeUi.h"
-#include "tests/support/TempDir.h"
 
 #include "app/ProgramState.h"
 #include "app/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
+#include "tests/support/TempDir.h"
 #include "ui/main/DateTimeText.h"
 #include "ui/main/MainWindow.h"
 
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace testsupport {
 
 class QuietStartupUi : public app::StartupUi
 {
 public:
-    std::vector<std::string> warnings;
     void showSplash() override {}
     void closeSplash() override {}
-    void warn(const std::string& text, const std::string&) override { warnings.push_back(text); }
+    void warn(const std::string&, const std::string&) override {}
 };
 
 struct RunningProgram

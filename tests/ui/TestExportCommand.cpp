@@ -14,20 +14,18 @@
 using testsupport::MemorySettingsStore;
 using testsupport::RunningProgram;
 
+Q_DECLARE_METATYPE(ui::MessageIcon)
+
 namespace {
 
 // The lines of a list whose JIS code (first two bytes) is chosen, in order.
 std::string linesOf(const std::string& list, const std::set<int>& jisCodes)
 {
     std::string out;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        std::size_t end = list.find('\n', start);
-        end = end == std::string::npos ? list.size() : end + 1;
-        const int code = std::stoi(list.substr(start, 2));
-        if (jisCodes.count(code))
+    for (std::size_t start = 0, end = 0; start < list.size(); start = end) {
+        end = std::min(list.find('\n', start), list.size() - 1) + 1;
+        if (jisCodes.count(std::stoi(list.substr(start, 2))))
             out.append(list, start, end - start);
-        start = end;
     }
     return out;
 }
@@ -39,63 +37,28 @@ class TestExportCommand : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
-
-    void allTickedWritesTheListByteForByte();
-    void chosenPrefecturesInListOrder_data();
-    void chosenPrefecturesInListOrder();
-    void chooserIsAskedAsExpected();
-    void existingFileIsReplaced();
-    void nothingTicked();
-    void cancel();
-    void failureIsReportedNotSuccess_data();
-    void failureIsReportedNotSuccess();
-    void emptyTableWritesEmptyFile();
+    void outcome_data();
+    void outcome();
+    void realList_data();
+    void realList();
 
 private:
-    void tickOnly(const std::set<int>& indexes);
     void exportTo(const std::filesystem::path& target);
 
-    std::filesystem::path list_;
-    std::string listBytes_;
-    std::unique_ptr<testsupport::TempDir> dir_;
-    std::unique_ptr<MemorySettingsStore> store_;
-    std::unique_ptr<RunningProgram> program_;
+    std::optional<testsupport::TempDir> dir_;
+    std::optional<MemorySettingsStore> store_;
+    std::optional<RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
 };
 
-void TestExportCommand::initTestCase()
-{
-    std::string why;
-    const auto list = testsupport::realList(&why);
-    if (!list)
-        QSKIP(why.c_str());
-    list_ = *list;
-    listBytes_ = testsupport::readFile(list_);
-}
-
 void TestExportCommand::init()
 {
-    dir_ = std::make_unique<testsupport::TempDir>();
-    store_ = std::make_unique<MemorySettingsStore>();
-    program_ = std::make_unique<RunningProgram>(*store_, dir_->path(), list_);
-    QCOMPARE(program_->state.table->rowCount(), std::size_t(124822));
-    window_ = &program_->open();
-}
-
-void TestExportCommand::cleanup()
-{
     program_.reset();
-    store_.reset();
-    dir_.reset();
-}
-
-void TestExportCommand::tickOnly(const std::set<int>& indexes)
-{
-    for (int i = 0; i < 47; ++i)
-        window_->Check1(i)->setChecked(indexes.count(i) > 0);
+    dir_.emplace();
+    store_.emplace();
+    program_.emplace(*store_, dir_->path()); // with an empty list
+    window_ = &program_->open();
 }
 
 void TestExportCommand::exportTo(const std::filesystem::path& target)
@@ -104,127 +67,97 @@ void TestExportCommand::exportTo(const std::filesystem::path& target)
     window_->findChild<QAction*>("mnuFileSave")->trigger();
 }
 
-void TestExportCommand::allTickedWritesTheListByteForByte()
+void TestExportCommand::outcome_data()
 {
-    const auto target = *dir_ / "all.csv";
-    exportTo(target);
-    QVERIFY(testsupport::readFile(target) == listBytes_);
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-    const ui::MessageRequest& done = program_->fake.messages.shown[0];
-    QCOMPARE(done.text, QStringLiteral("指定の都道府県を保存しました。　"));
-    QCOMPARE(done.title, QStringLiteral("保存確認"));
-    QCOMPARE(done.icon, ui::MessageIcon::Information);
-    QCOMPARE(done.buttons, ui::MessageButtons::Ok);
+    QTest::addColumn<QString>("answer"); // the chooser's, in the program folder; empty cancels
+    QTest::addColumn<bool>("ticked");    // all boxes, or none
+    QTest::addColumn<QString>("title");  // of the one box shown; empty: none
+    QTest::addColumn<ui::MessageIcon>("icon");
+    QTest::addColumn<QString>("text"); // how the text starts
+    const auto warning = ui::MessageIcon::Warning;
+    const QString failed = QStringLiteral("指定の都道府県を保存できませんでした。　\n\n");
+    QTest::newRow("nothing ticked") << "out.csv" << false << "指定確認" << warning
+                                    << "保存する都道府県が指定されていません。　";
+    QTest::newRow("cancelled") << "" << true << "" << warning << "";
+    QTest::newRow("saved") << "out.csv" << true << "保存確認" << ui::MessageIcon::Information
+                           << "指定の都道府県を保存しました。　";
+    QTest::newRow("folder missing")
+        << "no-such-folder/x.csv" << true << "保存確認" << warning << failed;
+    QTest::newRow("a folder") << "." << true << "保存確認" << warning << failed;
 }
 
-void TestExportCommand::chosenPrefecturesInListOrder_data()
+void TestExportCommand::outcome()
 {
-    QTest::addColumn<QList<int>>("indexes");
-    QTest::newRow("Okinawa only") << QList<int>{46};
-    QTest::newRow("Hokkaido only") << QList<int>{0};
-    QTest::newRow("ticked later, written earlier") << QList<int>{5, 2};
-    QTest::newRow("Tokyo and Kanagawa") << QList<int>{12, 13};
-}
-
-void TestExportCommand::chosenPrefecturesInListOrder()
-{
-    QFETCH(QList<int>, indexes);
-    std::set<int> ticked(indexes.begin(), indexes.end());
-    std::set<int> codes;
-    for (int i : ticked)
-        codes.insert(i + 1);
-    tickOnly(ticked);
-    const auto target = *dir_ / "some.csv";
-    exportTo(target);
-    QVERIFY(testsupport::readFile(target) == linesOf(listBytes_, codes));
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-}
-
-void TestExportCommand::chooserIsAskedAsExpected()
-{
-    window_->CommonDialog1().fileName = QStringLiteral("/left/over.csv");
-    const auto target = *dir_ / "asked.csv";
-    exportTo(target);
-
-    QCOMPARE(program_->fake.files.asked.size(), 1);
-    const ui::FileDialogRequest& asked = program_->fake.files.asked[0];
-    QCOMPARE(asked.mode, ui::FileDialogMode::Save);
-    QCOMPARE(asked.title, QStringLiteral("保存ﾌｧｲﾙを選択"));
-    QCOMPARE(asked.filter, QStringLiteral("(*.csv)|*.csv|"));
-    QCOMPARE(asked.folder, ui::fromPath(dir_->path()));
-    QVERIFY(asked.fileName.isEmpty());
-
-    QVERIFY(program_->state.selectedFile == target);
-    // What the export set stays set for the next file command.
-    QCOMPARE(window_->CommonDialog1().filter, QStringLiteral("(*.csv)|*.csv|"));
-    QCOMPARE(window_->CommonDialog1().dialogTitle, QStringLiteral("保存ﾌｧｲﾙを選択"));
-    QCOMPARE(window_->CommonDialog1().fileTitle, QStringLiteral("asked.csv"));
-}
-
-void TestExportCommand::existingFileIsReplaced()
-{
-    const auto target = *dir_ / "old.csv";
-    testsupport::writeFile(target, std::string(20'000'000, 'x'));
-    tickOnly({46});
-    exportTo(target);
-    QVERIFY(testsupport::readFile(target) == linesOf(listBytes_, {47}));
-}
-
-void TestExportCommand::nothingTicked()
-{
-    tickOnly({});
-    window_->mnuFileSave_Click();
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-    const ui::MessageRequest& refused = program_->fake.messages.shown[0];
-    QCOMPARE(refused.text, QStringLiteral("保存する都道府県が指定されていません。　"));
-    QCOMPARE(refused.title, QStringLiteral("指定確認"));
-    QCOMPARE(refused.icon, ui::MessageIcon::Warning);
-    QVERIFY(program_->fake.files.asked.isEmpty());
-}
-
-void TestExportCommand::cancel()
-{
+    QFETCH(QString, answer);
+    QFETCH(bool, ticked);
+    QFETCH(QString, title);
+    QFETCH(ui::MessageIcon, icon);
+    QFETCH(QString, text);
+    for (int i = 0; !ticked && i < 47; ++i)
+        window_->Check1(i)->setChecked(false);
     program_->state.selectedFile = "/earlier/choice.csv";
-    window_->mnuFileSave_Click(); // the chooser answers nothing: cancelled
-    QCOMPARE(program_->fake.files.asked.size(), 1);
-    QVERIFY(program_->fake.messages.shown.isEmpty());
-    QVERIFY(program_->state.selectedFile.empty());
-    QVERIFY(std::filesystem::is_empty(dir_->path()));
-}
-
-void TestExportCommand::failureIsReportedNotSuccess_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::newRow("folder missing") << "no-such-folder/out.csv";
-    QTest::newRow("a folder") << ".";
-}
-
-void TestExportCommand::failureIsReportedNotSuccess()
-{
-    QFETCH(QString, target);
-    const auto path = dir_->path() / ui::toPath(target);
-    const auto before = std::distance(std::filesystem::directory_iterator(dir_->path()), {});
-    exportTo(path);
-
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-    const ui::MessageRequest& failed = program_->fake.messages.shown[0];
-    QCOMPARE(failed.title, QStringLiteral("保存確認"));
-    QCOMPARE(failed.icon, ui::MessageIcon::Warning);
-    QVERIFY(failed.text.startsWith(QStringLiteral("指定の都道府県を保存できませんでした。　\n\n")));
-    QVERIFY(failed.text.length() > 30); // the reason follows
-    QVERIFY(failed.text.endsWith(QStringLiteral("　")));
-    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir_->path()), {}), before);
-}
-
-void TestExportCommand::emptyTableWritesEmptyFile()
-{
-    program_->state.table = std::make_shared<postal::PostalList>();
-    const auto target = *dir_ / "empty.csv";
+    window_->CommonDialog1().fileName = QStringLiteral("/left/over.csv");
+    const auto target = answer.isEmpty() ? std::filesystem::path() : *dir_ / answer.toStdString();
     exportTo(target);
-    QVERIFY(std::filesystem::exists(target));
-    QCOMPARE(std::filesystem::file_size(target), std::uintmax_t(0));
-    QCOMPARE(program_->fake.messages.shown[0].text,
-             QStringLiteral("指定の都道府県を保存しました。　"));
+
+    // The chooser is asked only with something ticked, and always the same way.
+    const auto& asked = program_->fake.files.asked;
+    QCOMPARE(asked.size(), ticked ? 1 : 0);
+    if (ticked) {
+        QCOMPARE(asked[0].mode, ui::FileDialogMode::Save);
+        QCOMPARE(asked[0].title, QStringLiteral("保存ﾌｧｲﾙを選択"));
+        QCOMPARE(asked[0].filter, QStringLiteral("(*.csv)|*.csv|"));
+        QCOMPARE(asked[0].folder, ui::fromPath(dir_->path()));
+        QVERIFY(asked[0].fileName.isEmpty());
+        QVERIFY(program_->state.selectedFile == target);
+    }
+    const auto& shown = program_->fake.messages.shown;
+    QCOMPARE(shown.size(), title.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty()) {
+        QCOMPARE(shown[0].icon, icon);
+        QCOMPARE(shown[0].title, title);
+        QVERIFY2(shown[0].text.startsWith(text), qPrintable(shown[0].text));
+        QVERIFY(shown[0].text.endsWith(QStringLiteral("　")));
+        if (text.endsWith('\n')) // the reason follows a failure
+            QVERIFY(shown[0].text.size() > text.size() + 1);
+    }
+    // A file only when told it was saved.
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir_->path()), {}),
+             icon == ui::MessageIcon::Information ? 1 : 0);
+}
+
+void TestExportCommand::realList_data()
+{
+    QTest::addColumn<QList<int>>("ticked"); // box indexes; empty ticks all
+    QTest::newRow("all 47, over a longer file") << QList<int>{};
+    QTest::newRow("2 and 5, in list order") << QList<int>{5, 2};
+}
+
+void TestExportCommand::realList()
+{
+    QFETCH(QList<int>, ticked);
+    std::string why;
+    const auto list = testsupport::realList(&why);
+    if (!list)
+        QSKIP(why.c_str());
+    program_.reset();
+    program_.emplace(*store_, dir_->path(), *list);
+    QCOMPARE(program_->state.table->rowCount(), std::size_t(124822));
+    window_ = &program_->open();
+    std::set<int> codes;
+    for (int i = 0; i < 47; ++i) {
+        window_->Check1(i)->setChecked(ticked.isEmpty() || ticked.contains(i));
+        if (window_->Check1(i)->isChecked())
+            codes.insert(i + 1);
+    }
+    const auto target = *dir_ / "out.csv";
+    testsupport::writeFile(target, std::string(20'000'000, 'x')); // replaced, not overwritten
+    exportTo(target);
+
+    const std::string bytes = testsupport::readFile(*list);
+    QVERIFY(testsupport::readFile(target) == (ticked.isEmpty() ? bytes : linesOf(bytes, codes)));
+    QCOMPARE(program_->fake.messages.shown.size(), 1);
+    QCOMPARE(program_->fake.messages.shown[0].icon, ui::MessageIcon::Information);
 }
 
 QTEST_MAIN(TestExportCommand)

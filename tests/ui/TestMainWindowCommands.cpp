@@ -1,25 +1,17 @@
-// The menu tree, the toolbar and its dispatch, shortcuts and help.
+// What reaches the running window's commands (toolbar buttons, shortcuts)
+// and what its status bar shows (hints, date and time).
 
 #include "RunningProgram.h"
 
-#include "ui/common/Help.h"
-#include "ui/common/HelpWindow.h"
-#include "ui/main/ToolbarDispatch.h"
+#include "ui/main/StatusBar.h"
 
+#include <QAction>
 #include <QCheckBox>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
+#include <QDialog>
+#include <QGroupBox>
 #include <QTest>
-#include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-
-using testsupport::MemorySettingsStore;
-using testsupport::RecordingHelp;
-using testsupport::RunningProgram;
-
-Q_DECLARE_METATYPE(ui::Command)
 
 class TestMainWindowCommands : public QObject
 {
@@ -27,157 +19,58 @@ class TestMainWindowCommands : public QObject
 
 private slots:
     void init();
-    void cleanup();
-
-    void menuTree();
-    void toolbarPositions();
-    void dispatch_data();
-    void dispatch();
-    void toolbarButtonsRunTheirCommands();
+    void toolbar_data();
+    void toolbar();
     void shortcuts();
-    void helpMenu();
-    void helpViewerReusesOneWindow();
+    void hints();
+    void dateTimeTexts_data();
+    void dateTimeTexts();
+    void clockRunsUnderModalWindow();
 
 private:
     testsupport::TempDir folder_;
-    std::unique_ptr<MemorySettingsStore> store_;
-    std::unique_ptr<RunningProgram> program_;
+    std::optional<testsupport::MemorySettingsStore> store_;
+    std::optional<testsupport::RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
 };
 
 void TestMainWindowCommands::init()
 {
-    store_ = std::make_unique<MemorySettingsStore>();
-    program_ = std::make_unique<RunningProgram>(*store_, folder_.path());
+    program_.reset();
+    store_.emplace();
+    program_.emplace(*store_, folder_.path());
     window_ = &program_->open();
 }
 
-void TestMainWindowCommands::cleanup()
-{
-    program_.reset();
-    store_.reset();
-}
-
-void TestMainWindowCommands::menuTree()
-{
-    struct Item
-    {
-        const char* name;
-        const char* caption;
-        const char* shortcut;
-    };
-    const std::vector<std::pair<Item, std::vector<Item>>> expected = {
-        {{"mnuFile", "ﾌｧｲﾙ(&F)", ""},
-         {{"mnuFileSave", "指定都道府県の保存(&S)", "Ctrl+S"},
-          {"mnuFileDummy", "", ""},
-          {"mnuFileEnd", "vevoz君 の終了(&X)...", ""}}},
-        {{"mnuEdit", "編集(&E)", ""},
-         {{"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", ""},
-          {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", ""},
-          {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", ""},
-          {"mnuEditDummy", "", ""},
-          {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", ""}}},
-        {{"mnuOption", "ｵﾌﾟｼｮﾝ(&O)", ""}, {{"mnuOptSettei", "各種設定(&K)", "Ctrl+K"}}},
-        {{"mnuHelp", "ﾍﾙﾌﾟ(&H)", ""},
-         {{"mnuHelpContext_KeyWord_0", "ﾄﾋﾟｯｸの検索(H)", "F1"},
-          {"mnuHelpContext_KeyWord_1", "目次(&C)", ""},
-          {"mnuHelpDummy", "", ""},
-          {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", ""}}},
-    };
-    const QList<QAction*> menus = window_->menuBar()->actions();
-    QCOMPARE(menus.size(), qsizetype(expected.size()));
-    for (std::size_t m = 0; m < expected.size(); ++m) {
-        QMenu* menu = menus[qsizetype(m)]->menu();
-        QVERIFY(menu);
-        QCOMPARE(menu->objectName(), QString(expected[m].first.name));
-        QCOMPARE(menu->title(), QString(expected[m].first.caption));
-        const QList<QAction*> items = menu->actions();
-        QCOMPARE(items.size(), qsizetype(expected[m].second.size()));
-        for (std::size_t i = 0; i < expected[m].second.size(); ++i) {
-            const Item& item = expected[m].second[i];
-            QAction* action = items[qsizetype(i)];
-            QCOMPARE(action->objectName(), QString(item.name));
-            QCOMPARE(action->isSeparator(), QString(item.caption).isEmpty());
-            if (!action->isSeparator())
-                QCOMPARE(action->text(), QString(item.caption));
-            QCOMPARE(action->shortcut(), QKeySequence(QString(item.shortcut)));
-            QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
-        }
-    }
-}
-
-void TestMainWindowCommands::toolbarPositions()
-{
-    const QStringList tooltips = {
-        "", " 指定都道府県の保存 ", "", " ｺﾋﾟｰ ",        " 名前の変更 ", " 選択／非選択 ", " 削除 ",
-        "", " 各種設定 ",           "", " ﾊﾞｰｼﾞｮﾝ情報 ", " ﾍﾙﾌﾟ "};
-    const QList<QAction*> actions = window_->Toolbar1()->actions();
-    QCOMPARE(actions.size(), 12);
-    for (int n = 1; n <= 12; ++n) {
-        QAction* action = actions[n - 1];
-        QCOMPARE(action->objectName(), QStringLiteral("Toolbar1_%1").arg(n));
-        QCOMPARE(action->isSeparator(), tooltips[n - 1].isEmpty());
-        QCOMPARE(ui::isToolbarSeparator(n), action->isSeparator());
-        if (!action->isSeparator()) {
-            QCOMPARE(action->toolTip(), tooltips[n - 1]);
-            QVERIFY(action->text().isEmpty());
-            QVERIFY2(!action->icon().isNull(), qPrintable(action->objectName()));
-        }
-    }
-}
-
-void TestMainWindowCommands::dispatch_data()
+void TestMainWindowCommands::toolbar_data()
 {
     QTest::addColumn<int>("button");
-    QTest::addColumn<ui::Command>("command");
-    const ui::Command expected[] = {
-        ui::Command::None,   ui::Command::Save,   ui::Command::None,
-        ui::Command::Copy,   ui::Command::Rename, ui::Command::SelectByRegion,
-        ui::Command::Delete, ui::Command::None,   ui::Command::Settings,
-        ui::Command::None,   ui::Command::About,  ui::Command::HelpContents};
-    for (int n = 1; n <= 12; ++n)
-        QTest::addRow("button %d", n) << n << expected[n - 1];
-    QTest::newRow("before the first") << 0 << ui::Command::None;
-    QTest::newRow("past the last") << 13 << ui::Command::None;
+    for (int n = 0; n <= 13; ++n)
+        QTest::addRow("button %d", n) << n;
 }
 
-void TestMainWindowCommands::dispatch()
+// Buttons count from the left, separators included. Only the export and the
+// help show anything yet; each must come from its own button alone.
+void TestMainWindowCommands::toolbar()
 {
     QFETCH(int, button);
-    QFETCH(ui::Command, command);
-    QCOMPARE(ui::toolbarCommand(button), command);
-}
-
-void TestMainWindowCommands::toolbarButtonsRunTheirCommands()
-{
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_));
-    auto click = [this](int number) {
-        QAction* action = window_->findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(number));
-        QWidget* button = window_->Toolbar1()->widgetForAction(action);
-        QVERIFY(button);
-        QTest::mouseClick(button, Qt::LeftButton);
-    };
-
-    // Button 12 is the contents, not the index.
-    click(12);
-    QCOMPARE(program_->fake.help.calls.size(), 1);
-    QCOMPARE(program_->fake.help.calls[0].form, RecordingHelp::Call::Contents);
-
-    // Button 2 is the export, with its questions.
     for (int i = 0; i < 47; ++i)
-        window_->Check1(i)->setChecked(false);
-    click(2);
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-    QCOMPARE(program_->fake.messages.shown[0].title, QStringLiteral("指定確認"));
-
-    // Separators do nothing.
-    for (int n : {1, 3, 8, 10}) {
-        window_->findChild<QAction*>(QStringLiteral("Toolbar1_%1").arg(n))->trigger();
-        window_->Toolbar1_ButtonClick(n);
+        window_->Check1(i)->setChecked(false); // the export refuses at once
+    const QList<QAction*> actions = window_->Toolbar1()->actions();
+    QCOMPARE(actions.size(), 12);
+    const bool separator = button == 1 || button == 3 || button == 8 || button == 10;
+    if (button >= 1 && button <= 12) {
+        QCOMPARE(actions[button - 1]->isSeparator(), separator);
+        actions[button - 1]->trigger();
     }
-    QCOMPARE(program_->fake.messages.shown.size(), 1);
-    QCOMPARE(program_->fake.help.calls.size(), 1);
+    window_->Toolbar1_ButtonClick(button);
+
+    const auto& shown = program_->fake.messages.shown;
+    QCOMPARE(shown.size(), button == 2 ? 2 : 0);
+    if (!shown.isEmpty())
+        QCOMPARE(shown[0].title, QStringLiteral("指定確認"));
+    QCOMPARE(program_->fake.help.shown,
+             (button == 12 ? QStringList{"contents", "contents"} : QStringList()));
     QVERIFY(program_->fake.files.asked.isEmpty());
 }
 
@@ -188,14 +81,14 @@ void TestMainWindowCommands::shortcuts()
     QVERIFY(QTest::qWaitForWindowActive(window_));
 
     QTest::keyClick(window_, Qt::Key_F1);
-    QCOMPARE(program_->fake.help.calls.size(), 1);
-    QCOMPARE(program_->fake.help.calls[0].form, RecordingHelp::Call::Index);
+    QCOMPARE(program_->fake.help.shown, QStringList{"index"});
 
-    // Ctrl+S reaches the export: all boxes are ticked, so it asks for a file.
+    // All boxes are ticked, so the export asks for a file.
     QTest::keyClick(window_, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(program_->fake.files.asked.size(), 1);
     QCOMPARE(program_->fake.files.asked[0].title, QStringLiteral("保存ﾌｧｲﾙを選択"));
 
+    // The settings window comes later: its command must still be reached.
     bool settingsRan = false;
     QAction* settings = window_->findChild<QAction*>("mnuOptSettei");
     connect(settings, &QAction::triggered, this, [&] { settingsRan = true; });
@@ -203,46 +96,64 @@ void TestMainWindowCommands::shortcuts()
     QVERIFY(settingsRan);
 }
 
-void TestMainWindowCommands::helpMenu()
+void TestMainWindowCommands::hints()
 {
-    window_->findChild<QAction*>("mnuHelpContext_KeyWord_0")->trigger();
-    window_->findChild<QAction*>("mnuHelpContext_KeyWord_1")->trigger();
-    window_->mnuHelpContext_KeyWord_Click(7); // anything but 0 is the contents
-    const auto& calls = program_->fake.help.calls;
-    QCOMPARE(calls.size(), 3);
-    QCOMPARE(calls[0].form, RecordingHelp::Call::Index);
-    QCOMPARE(calls[1].form, RecordingHelp::Call::Contents);
-    QCOMPARE(calls[2].form, RecordingHelp::Call::Contents);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    ui::StatusBar* bar = window_->StatusBar1();
+    QGroupBox* kanto = window_->Frame1(2);
+    QCheckBox* tokyo = window_->Check1(12);
+
+    QTest::mouseMove(tokyo, QPoint(5, 5));
+    QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 東京都 "));
+    QTest::mouseMove(tokyo, QPoint(20, 6)); // still on the box: not its frame's name
+    QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 東京都 "));
+    QTest::mouseMove(kanto, QPoint(kanto->width() - 5, kanto->height() - 5));
+    QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 関東地方 "));
+    QTest::mouseMove(window_->background(), QPoint(400, 100));
+    QTRY_COMPARE(bar->panelText(1), QString());
 }
 
-void TestMainWindowCommands::helpViewerReusesOneWindow()
+void TestMainWindowCommands::dateTimeTexts_data()
 {
-    ui::HelpViewer help;
-    window_->show();
-    help.showContents(window_);
-    QPointer<ui::HelpWindow> first = help.window();
-    QVERIFY(first);
-    QVERIFY(first->isVisible());
-    QVERIFY(!first->isModal());
-    QCOMPARE(first->currentUrl(), ui::helpContentsUrl());
-    QVERIFY2(!first->findChild<QTextBrowser*>()->toPlainText().isEmpty(),
-             "the contents page is in the resources");
+    QTest::addColumn<QDateTime>("moment");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    auto row = [](const char* name, QDate day, QTime time, const char* date, const char* clock) {
+        QTest::newRow(name) << QDateTime(day, time) << QString(date) << QString(clock);
+    };
+    row("half past midnight", {2007, 3, 5}, {0, 30, 59}, "2007/03/05", "午前 12:30");
+    row("afternoon", {2007, 12, 25}, {15, 7, 59}, "2007/12/25", "午後 03:07");
+    row("noon", {2007, 12, 25}, {12, 0}, "2007/12/25", "午後 12:00");
+    row("new year", {2008, 1, 1}, {0, 0}, "2008/01/01", "午前 12:00");
+}
 
-    // A dialog's Help button: the same window, now over the dialog.
-    QWidget dialog(window_, Qt::Dialog);
-    dialog.show();
-    help.showContext(&dialog, ui::kHelpFileCopy);
-    QCOMPARE(help.window(), first.data());
-    QCOMPARE(first->parentWidget(), &dialog);
-    QCOMPARE(first->currentUrl(), ui::helpContextUrl(10019));
-    for (int context : {10019, 10020, 10021, 10025, 10026}) {
-        help.showContext(&dialog, context);
-        QVERIFY2(!first->findChild<QTextBrowser*>()->toPlainText().isEmpty(),
-                 qPrintable(QString::number(context)));
-    }
-    help.showIndex(window_);
-    QCOMPARE(help.window(), first.data());
-    QCOMPARE(first->currentUrl(), ui::helpIndexUrl());
+void TestMainWindowCommands::dateTimeTexts()
+{
+    QFETCH(QDateTime, moment);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    app::ProgramState state;
+    ui::SetDateTime(state, moment, QLocale(QLocale::Japanese, QLocale::Japan));
+    QCOMPARE(QString::fromStdString(state.nowDate), date);
+    QCOMPARE(QString::fromStdString(state.nowTime), time);
+}
+
+void TestMainWindowCommands::clockRunsUnderModalWindow()
+{
+    window_->Timer1()->setInterval(10); // the window's own timer, ticking faster
+    window_->show();
+    program_->fake.clock.time = QDateTime(QDate(2009, 2, 3), QTime(4, 5));
+    ui::StatusBar* bar = window_->StatusBar1();
+    bool shown = false;
+    QDialog dialog(window_);
+    QTimer::singleShot(0, &dialog, [&] {
+        shown = QTest::qWaitFor([&] { return bar->panelText(3) == "午前 04:05"; }, 2000);
+        dialog.reject();
+    });
+    dialog.exec();
+    QVERIFY(shown);
+    QCOMPARE(bar->panelText(2), QStringLiteral("2009/02/03"));
 }
 
 QTEST_MAIN(TestMainWindowCommands)
