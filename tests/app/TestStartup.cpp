@@ -158,13 +158,6 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
     }
 }
 
-TEST_F(Startup, CentredDefaultKeepsHalvesAndGoesNegativeOnSmallScreens)
-{
-    const auto result = app::runStartup(store, {dir.path(), {12015, 8000}, {}}, ui);
-    EXPECT_EQ(result.copies.kLeft, "7.5");
-    EXPECT_EQ(result.copies.kTop, "-500");
-}
-
 TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
 {
     TempDir elsewhere;
@@ -183,18 +176,6 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         EXPECT_EQ(result.table->rowCount(), 0u);
         EXPECT_EQ(result.copies.folderName, folder.string());
     }
-}
-
-TEST_F(Startup, YubinFileNamesTheListToLoad)
-{
-    writeFile(dir / "ken_all.csv", row("01101"));
-    writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103"));
-    store.preset("Config", "FolderName", dir.path().string());
-    store.preset("Config", "Yubin_File", "tokyo.csv");
-    const auto result = run();
-    EXPECT_EQ(result.listPath, dir / "tokyo.csv");
-    EXPECT_EQ(result.table->rowCount(), 3u);
-    EXPECT_EQ(result.table->jisCode(0), 13);
 }
 
 TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
@@ -219,21 +200,25 @@ TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
     EXPECT_TRUE(text.ends_with("。  ")) << text;
 }
 
-TEST_F(Startup, OverrideLoadsAnotherListForThisRunOnly)
+TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
 {
+    writeFile(dir / "ken_all.csv", row("01101"));
+    writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103"));
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    store.preset("Config", "Yubin_File", "tokyo.csv");
+    auto result = run();
+    EXPECT_EQ(result.listPath, dir / "tokyo.csv");
+    EXPECT_EQ(result.table->rowCount(), 3u);
+
+    // The override is for this run only: the settings keep naming their list.
     TempDir sample;
     writeFile(sample / "sample.csv", row("47201") + row("47201"));
-    store.preset("Config", "OptLogo", "0");
-    store.preset("Config", "FolderName", dir.path().string()); // holds no list
-    const auto result = run(sample / "sample.csv");
-
-    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
-    EXPECT_EQ(result.listPath, sample / "sample.csv");
+    result = run(sample / "sample.csv");
     EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.copies.folderName, dir.path().string());
-    EXPECT_EQ(result.copies.yubinFile, "ken_all.csv");
-    EXPECT_EQ(store.read("Config", "FolderName"), dir.path().string());
-    EXPECT_EQ(store.read("Config", "Yubin_File"), "ken_all.csv");
+    EXPECT_EQ(result.copies.yubinFile, "tokyo.csv");
+    EXPECT_EQ(store.read("Config", "Yubin_File"), "tokyo.csv");
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
 }
 
 } // namespace

@@ -30,22 +30,13 @@ int count(const std::string& text, const std::string& what)
 
 } // namespace
 
-TEST(QtSettingsStore, AbsentSectionOrKeyReadsEmpty)
-{
-    TempDir dir;
-    QtSettingsStore store(qPath(dir / "s.ini"));
-    EXPECT_EQ(store.read("Config", "OptLogo"), "");
-    store.write("Config", "OptLogo", "1");
-    EXPECT_EQ(store.read("Config", "OptDbl"), "");
-    EXPECT_EQ(store.read("Position", "OptLogo"), "");
-}
-
 TEST(QtSettingsStore, NamesMatchWithoutRegardToCase)
 {
     TempDir dir;
     const auto file = dir / "s.ini";
     {
         QtSettingsStore store(qPath(file));
+        EXPECT_EQ(store.read("Config", "OptLogo"), "") << "absent reads empty";
         store.write("config", "optlogo", "0");
         EXPECT_EQ(store.read("Config", "OptLogo"), "0");
         store.write("CONFIG", "OPTLOGO", "1"); // replaces, adds no second key
