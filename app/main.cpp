@@ -1,7 +1,7 @@
 // The windowed program: start-up, then the main window until it ends.
 
-#include "app/ProgramState.h"
-#include "app/Startup.h"
+#include "state/ProgramState.h"
+#include "state/Startup.h"
 #include "platform/FileSystem.h"
 #include "settings/QtSettingsStore.h"
 #include "ui/common/JapaneseFont.h"
@@ -81,7 +81,7 @@ int main(int argc, char* argv[])
 
     const std::optional<std::filesystem::path> list = listOverride(QApplication::arguments());
 
-    app::ProgramState state;
+    state::ProgramState state;
     state.programFolder = platform::programFolder();
     std::error_code ec;
     std::filesystem::current_path(state.programFolder, ec);
@@ -97,13 +97,13 @@ int main(int argc, char* argv[])
 
     const ui::TwipsScale scale(screen.logicalDpiX(), screen.logicalDpiY());
     const QSizeF screenTwips = scale.twips(screen.sizePixels());
-    app::StartupOptions options;
+    state::StartupOptions options;
     options.programFolder = state.programFolder;
     options.screen = {screenTwips.width(), screenTwips.height()};
     options.listOverride = list;
 
     ui::StartupMessages startupUi(messages);
-    app::StartupResult started = app::runStartup(*store, options, startupUi);
+    state::StartupResult started = state::runStartup(*store, options, startupUi);
     state.copies = std::move(started.copies);
     state.table = std::move(started.table);
 

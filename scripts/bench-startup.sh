@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-program=$build/ui/dozuzezo
+program=$build/app/dozuzezo
 zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
 [ -x "$program" ] || { echo "build first: $program is missing" >&2; exit 1; }
 if [ ! -f "$zip" ]; then

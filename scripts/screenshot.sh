@@ -7,11 +7,11 @@
 # Without a list it uses the published list unzipped from $REAL_LIST_ZIP
 # (default /work/shared/data/ken_all.zip) into a temporary folder; pass
 # samples/made_up_sample_ken_all.csv for the project's own sample.
-# The program is $BUILD_DIR/ui/dozuzezo (BUILD_DIR defaults to build/).
+# The program is $BUILD_DIR/app/dozuzezo (BUILD_DIR defaults to build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-program=$build/ui/dozuzezo
+program=$build/app/dozuzezo
 list=${1:-}
 out=${2:-$root/out/main-window.png}
 size=${SCREEN_SIZE:-1024x768}

@@ -7,9 +7,9 @@ build=${BUILD_DIR:-$root/build}
 sample=$root/samples/made_up_sample_ken_all.csv
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
-if [ -x "$build/ui/dozuzezo" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -x "$build/app/dozuzezo" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "Starting vevoz君 on the made-up sample list: tick prefectures and press Ctrl+S."
-    exec "$build/ui/dozuzezo" --list "$sample"
+    exec "$build/app/dozuzezo" --list "$sample"
 fi
 out=$(mktemp -d)/tokyo_kanagawa.csv
 "$build/cli/dozuzezo-export" --list "$sample" --output "$out" 東京都 神奈川県

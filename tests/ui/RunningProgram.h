@@ -4,8 +4,8 @@
 
 #include "FakeUi.h"
 
-#include "app/ProgramState.h"
-#include "app/Startup.h"
+#include "state/ProgramState.h"
+#include "state/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "ui/main/DateTimeText.h"
@@ -16,7 +16,7 @@
 
 namespace testsupport {
 
-class QuietStartupUi : public app::StartupUi
+class QuietStartupUi : public state::StartupUi
 {
 public:
     void showSplash() override {}
@@ -27,18 +27,18 @@ public:
 struct RunningProgram
 {
     FakeUi fake;
-    app::ProgramState state;
+    state::ProgramState state;
     std::unique_ptr<ui::MainWindow> window;
 
     RunningProgram(MemorySettingsStore& store, const std::filesystem::path& folder,
                    std::optional<std::filesystem::path> list = std::nullopt)
     {
         QuietStartupUi startupUi;
-        app::StartupOptions options;
+        state::StartupOptions options;
         options.programFolder = folder;
         options.screen = {fake.screen.pixels.width() * 15.0, fake.screen.pixels.height() * 15.0};
         options.listOverride = std::move(list);
-        app::StartupResult started = app::runStartup(store, options, startupUi);
+        state::StartupResult started = state::runStartup(store, options, startupUi);
         state.copies = started.copies;
         state.table = started.table;
         state.store = &store;

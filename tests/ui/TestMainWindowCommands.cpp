@@ -133,7 +133,7 @@ void TestMainWindowCommands::dateTimeTexts()
     QFETCH(QDateTime, moment);
     QFETCH(QString, date);
     QFETCH(QString, time);
-    app::ProgramState state;
+    state::ProgramState state;
     ui::SetDateTime(state, moment, QLocale(QLocale::Japanese, QLocale::Japan));
     QCOMPARE(QString::fromStdString(state.nowDate), date);
     QCOMPARE(QString::fromStdString(state.nowTime), time);

@@ -1,7 +1,7 @@
 #pragma once
 // The status bar's date and time texts.
 
-#include "app/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -15,6 +15,6 @@ QString dateText(const QDate& date);
 QString timeText(const QTime& time, const QLocale& locale);
 
 // Recomputes NowDate and NowTime from the given moment.
-void SetDateTime(app::ProgramState& state, const QDateTime& now, const QLocale& locale);
+void SetDateTime(state::ProgramState& state, const QDateTime& now, const QLocale& locale);
 
 } // namespace ui

@@ -22,7 +22,7 @@ struct BusyCursor
 
 } // namespace
 
-void exportTicked(app::ProgramState& state, const Ticks& ticks, CommonDialog& dialog,
+void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& dialog,
                   MessageBoxes& messages, QWidget* parent)
 {
     if (std::none_of(ticks.begin(), ticks.end(), [](bool t) { return t; })) {

@@ -11,7 +11,7 @@ namespace ui {
 class CommonDialog;
 class MessageBoxes;
 
-void exportTicked(app::ProgramState& state, const Ticks& ticks, CommonDialog& dialog,
+void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& dialog,
                   MessageBoxes& messages, QWidget* parent);
 
 } // namespace ui

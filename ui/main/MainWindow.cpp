@@ -48,7 +48,7 @@ constexpr ToolbarButton kToolbarButtons[] = {
 
 } // namespace
 
-MainWindow::MainWindow(app::ProgramState& state, UiServices& services, QWidget* parent)
+MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),

@@ -40,7 +40,7 @@ public:
     static constexpr int kClientHeightTwips = 8190;
     static constexpr int kToolbarHeightTwips = 420;
 
-    MainWindow(app::ProgramState& state, UiServices& services, QWidget* parent = nullptr);
+    MainWindow(state::ProgramState& state, UiServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     QCheckBox* Check1(int index) const;
@@ -92,7 +92,7 @@ private:
     void endConfirmed();
     void commitData(QSessionManager& manager);
 
-    app::ProgramState& state_;
+    state::ProgramState& state_;
     UiServices& services_;
     TwipsScale scale_;
     CommonDialog commonDialog_;

@@ -53,7 +53,7 @@ std::string twipsText(double twips)
     return std::to_string(std::lround(twips));
 }
 
-void savePosition(app::ProgramState& state, QPointF positionTwips)
+void savePosition(state::ProgramState& state, QPointF positionTwips)
 {
     state.copies.kTop = twipsText(positionTwips.y());
     state.copies.kLeft = twipsText(positionTwips.x());
@@ -61,7 +61,7 @@ void savePosition(app::ProgramState& state, QPointF positionTwips)
     state.store->write(settings::kPosition, "K_Left", state.copies.kLeft);
 }
 
-void saveTicks(app::ProgramState& state, const Ticks& ticks)
+void saveTicks(state::ProgramState& state, const Ticks& ticks)
 {
     for (int i = 0; i < postal::kPrefectureCount; ++i) {
         state.copies.kenOnOff[i].assign(1, ticks[i] ? '1' : '0');

@@ -2,7 +2,7 @@
 // What the main window reads from the setting copies when it loads and writes
 // to the store when the program is asked to end.
 
-#include "app/ProgramState.h"
+#include "state/ProgramState.h"
 #include "ui/common/Screen.h"
 
 #include <QPoint>
@@ -33,9 +33,9 @@ QPointF initialPositionTwips(const settings::SettingCopies& copies, const Screen
 std::string twipsText(double twips);
 
 // Writes K_Top, then K_Left, into the copies and the store.
-void savePosition(app::ProgramState& state, QPointF positionTwips);
+void savePosition(state::ProgramState& state, QPointF positionTwips);
 
 // Writes Ken_OnOff(0) ... Ken_OnOff(46), in that order, into the copies and the store.
-void saveTicks(app::ProgramState& state, const Ticks& ticks);
+void saveTicks(state::ProgramState& state, const Ticks& ticks);
 
 } // namespace ui

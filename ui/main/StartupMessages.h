@@ -2,13 +2,13 @@
 // What start-up shows, in windows: its warnings through the message boxes.
 // The splash window comes later; until then start-up shows none.
 
-#include "app/Startup.h"
+#include "state/Startup.h"
 
 namespace ui {
 
 class MessageBoxes;
 
-class StartupMessages : public app::StartupUi
+class StartupMessages : public state::StartupUi
 {
 public:
     explicit StartupMessages(MessageBoxes& messages) : messages_(messages) {}

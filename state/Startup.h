@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace app {
+namespace state {
 
 struct ScreenTwips
 {
@@ -57,4 +57,4 @@ std::string missingListText();
 inline constexpr const char* kRefusedListTitle = "ファイル確認";
 std::string refusedListText(const postal::LoadError& error);
 
-} // namespace app
+} // namespace state

@@ -1,4 +1,4 @@
-#include "app/Startup.h"
+#include "state/Startup.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
@@ -16,7 +16,7 @@ using Access = MemorySettingsStore::Access;
 namespace {
 
 // Records what start-up shows, in order.
-class RecordingUi : public app::StartupUi
+class RecordingUi : public state::StartupUi
 {
 public:
     void showSplash() override { events.push_back("splash"); }
@@ -38,16 +38,16 @@ std::string row(const char* code)
 }
 
 // 1920 x 1080 pixels at 15 twips each.
-constexpr app::ScreenTwips kScreen{28800, 16200};
+constexpr state::ScreenTwips kScreen{28800, 16200};
 const std::string kCentredLeft = "8400";
 const std::string kCentredTop = "3600";
 
 class Startup : public testing::Test
 {
 protected:
-    app::StartupResult run(std::optional<std::filesystem::path> listOverride = {})
+    state::StartupResult run(std::optional<std::filesystem::path> listOverride = {})
     {
-        return app::runStartup(store, {dir.path(), kScreen, std::move(listOverride)}, ui);
+        return state::runStartup(store, {dir.path(), kScreen, std::move(listOverride)}, ui);
     }
     // A store as a previous run left it: nothing left to default.
     void presetAll(const std::string& folder)
@@ -149,7 +149,7 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
         MemorySettingsStore fresh;
         fresh.preset("Position", "K_Left", c.stored);
         fresh.preset("Position", "K_Top", c.stored);
-        const auto result = app::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
         EXPECT_EQ(result.copies.kLeft, c.left) << c.stored;
         EXPECT_EQ(result.copies.kTop, c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
         for (const Access& write : fresh.writes())
@@ -167,9 +167,9 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         fresh.preset("Config", "OptLogo", "0");
         fresh.preset("Config", "FolderName", folder.string());
         RecordingUi seen;
-        const auto result = app::runStartup(fresh, {dir.path(), kScreen, {}}, seen);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, seen);
         EXPECT_EQ(seen.events, (std::vector<std::string>{"warn フォルダ確認", "close"}));
-        EXPECT_EQ(seen.warnings, std::vector<std::string>{app::missingListText()});
+        EXPECT_EQ(seen.warnings, std::vector<std::string>{state::missingListText()});
         EXPECT_TRUE(result.listMissing);
         EXPECT_FALSE(result.loadError);
         ASSERT_TRUE(result.table);

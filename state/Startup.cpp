@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace app {
+namespace state {
 
 namespace {
 
@@ -121,4 +121,4 @@ std::string refusedListText(const postal::LoadError& error)
            "タブから、正しい一覧のあるフォルダを設定して下さい。  ";
 }
 
-} // namespace app
+} // namespace state

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-namespace app {
+namespace state {
 
 // First and last prefecture index and count of each region, filled by the
 // main window when it loads and read by the region dialog.
@@ -38,4 +38,4 @@ struct ProgramState
     RegionTable regions;
 };
 
-} // namespace app
+} // namespace state
