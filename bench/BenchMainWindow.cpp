@@ -23,14 +23,14 @@ void BM_WindowExportAll(benchmark::State& state)
     testsupport::RunningProgram program(store, dir.path(), *list);
     ui::MainWindow& window = program.open();
     for (int i = 0; i < postal::kPrefectureCount; ++i)
-        window.Check1(i)->setChecked(true);
+        window.prefectureBox(i)->setChecked(true);
     const QString target = QString::fromStdString((dir / "all.csv").string());
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(dir / "all.csv");  // saved as a new file each time
         state.ResumeTiming();
         program.fake.files.answers.enqueue(target);
-        window.mnuFileSave_Click();
+        window.saveTickedPrefectures();
     }
     const auto& shown = program.fake.messages.shown;
     if (shown.isEmpty() || shown.back().icon != ui::MessageIcon::Information ||

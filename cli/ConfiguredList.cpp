@@ -34,7 +34,7 @@ std::optional<std::filesystem::path> configuredList(std::string& error)
         error = "設定の一覧の場所が長すぎます。-l で一覧ファイルを指定して下さい。";
         return std::nullopt;
     }
-    return std::filesystem::path(std::string(buffer, static_cast<std::size_t>(n)));
+    return std::filesystem::path(std::u8string(buffer, buffer + n));
 }
 
 } // namespace cli

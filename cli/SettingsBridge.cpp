@@ -19,11 +19,17 @@
 extern "C" BRIDGE_EXPORT int dozuzezo_configured_list(char* buffer, int size)
 {
     auto store = settings::openUserStore();
-    const std::string folder = store->read(settings::kConfig, "FolderName");
-    const std::string file = store->read(settings::kConfig, "Yubin_File");
-    const std::filesystem::path dir = folder.empty() ? platform::programFolder()
-                                                     : std::filesystem::path(folder);
-    const std::string path = (dir / (file.empty() ? std::string("ken_all.csv") : file)).string();
+    using settings::Setting;
+    const std::string folder = settings::read(*store, Setting::FolderName);
+    std::string file = settings::read(*store, Setting::YubinFile);
+    if (file.empty())
+        file = settings::keyOf(Setting::YubinFile).fallback;
+    // Paths travel through the store, and across this bridge, as UTF-8.
+    const std::filesystem::path dir =
+        folder.empty() ? platform::programFolder()
+                       : std::filesystem::path(std::u8string(folder.begin(), folder.end()));
+    const std::u8string utf8 = (dir / std::u8string(file.begin(), file.end())).u8string();
+    const std::string path(utf8.begin(), utf8.end());
     if (static_cast<int>(path.size()) >= size)
         return -1;
     std::memcpy(buffer, path.c_str(), path.size() + 1);

@@ -3,7 +3,7 @@
 // (an INI file under the user's configuration folder here, the registry on
 // Windows), or an INI file of the caller's choosing for tests and scripts.
 
-#include "SettingsStore.h"
+#include "SettingsTable.h"
 
 #include <QString>
 #include <memory>

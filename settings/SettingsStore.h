@@ -8,11 +8,6 @@
 
 namespace settings {
 
-inline constexpr std::string_view kAppName = "DOZUZEZO";
-inline constexpr std::string_view kConfig = "Config";
-inline constexpr std::string_view kPosition = "Position";
-inline constexpr std::string_view kKenOnOff = "Ken_on_off";
-
 class SettingsStore
 {
 public:
@@ -22,8 +17,5 @@ public:
     // Pushes pending writes to where they are kept; false when that failed.
     virtual bool flush() { return true; }
 };
-
-// "Ken_OnOff(12)"
-std::string kenOnOffKey(int prefectureIndex);
 
 } // namespace settings

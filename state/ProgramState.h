@@ -1,41 +1,51 @@
 #pragma once
-// Everything the running program shares between its windows, in one place.
-// main() owns it; windows and commands get it by reference.
+// What the running program shares between its windows: the settings (copies
+// and store), the loaded list, the program's folder and the file the shared
+// chooser last returned. main() owns it; windows get it by reference.
 
-#include "postal/Catalogue.h"
 #include "postal/PostalList.h"
-#include "settings/SettingCopies.h"
-#include "settings/SettingsStore.h"
+#include "state/Settings.h"
 
-#include <array>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <string>
+#include <utility>
 
 namespace state {
 
-// First and last prefecture index and count of each region, filled by the
-// main window when it loads and read by the region dialog.
-struct RegionTable
+class ProgramState
 {
-    std::array<std::int32_t, postal::kRegionCount> first{};
-    std::array<std::int32_t, postal::kRegionCount> last{};
-    std::array<std::int32_t, postal::kRegionCount> count{};
-};
+public:
+    ProgramState(settings::SettingsStore& store, SettingCopies copies,
+                 std::filesystem::path programFolder)
+        : settings_(store, std::move(copies)), programFolder_(std::move(programFolder))
+    {
+    }
 
-struct ProgramState
-{
-    settings::SettingCopies copies;
-    settings::SettingsStore* store = nullptr; // never null while windows exist
-    std::shared_ptr<const postal::PostalList> table = std::make_shared<postal::PostalList>();
-    std::filesystem::path programFolder;
-    // Full path the shared file chooser last returned for a file command;
-    // empty when none was chosen.
-    std::filesystem::path selectedFile;
-    std::string nowDate; // "2007/03/05"
-    std::string nowTime; // "<AM/PM designator> hh:mm"
-    RegionTable regions;
+    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
+
+    // The list start-up loaded; empty when it found none or refused it.
+    const postal::PostalList& list() const { return *list_; }
+    bool listLoaded() const { return loaded_; }
+    void setList(std::shared_ptr<const postal::PostalList> list)
+    {
+        loaded_ = list != nullptr;
+        list_ = loaded_ ? std::move(list) : std::make_shared<const postal::PostalList>();
+    }
+
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+
+    // The full path the shared file chooser last returned for a file
+    // command; empty when none was chosen.
+    const std::filesystem::path& selectedFile() const { return selectedFile_; }
+    void setSelectedFile(std::filesystem::path path) { selectedFile_ = std::move(path); }
+
+private:
+    Settings settings_;
+    std::shared_ptr<const postal::PostalList> list_ = std::make_shared<const postal::PostalList>();
+    bool loaded_ = false;
+    std::filesystem::path programFolder_;
+    std::filesystem::path selectedFile_;
 };
 
 } // namespace state

@@ -10,31 +10,18 @@ namespace state {
 
 namespace {
 
+using settings::Fallback;
 using settings::SettingsStore;
-
-constexpr float kWindowWidth = 12000.0f; // the main window, in twips
-constexpr float kWindowHeight = 9000.0f;
-
-// The stored text, or `fallback` written back and used when it is empty.
-std::string readOrWrite(SettingsStore& store, std::string_view section, std::string_view key,
-                        std::string_view fallback)
-{
-    std::string value = store.read(section, key);
-    if (!value.empty())
-        return value;
-    store.write(section, key, fallback);
-    return std::string(fallback);
-}
 
 // A stored position stays unless it is empty or below zero; its default is
 // never stored, so the window goes on being centred until it is moved.
-std::string positionOr(const std::string& stored, float centred)
+std::string positionOr(const std::string& stored, double centred)
 {
     if (!stored.empty() && settings::leadingNumber(stored) >= 0)
         return stored;
     char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, centred, std::chars_format::fixed);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(centred),
+                                      std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 
@@ -50,25 +37,57 @@ std::string textFromPath(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+// Reads one setting and settles its default: written back where the table
+// says so, kept in memory only for the positions.
+void settle(SettingsStore& store, Setting setting, const StartupOptions& options,
+            SettingCopies& copies)
+{
+    const settings::SettingKey& key = settings::keyOf(setting);
+    std::string value = settings::read(store, setting);
+    if (key.fallbackKind == Fallback::Centred) {
+        const PositionTwips centred = centredPosition(options.screen);
+        copies.setText(setting, positionOr(value, setting == Setting::KLeft ? centred.left
+                                                                            : centred.top));
+        return;
+    }
+    if (value.empty()) {
+        value = key.fallbackKind == Fallback::ProgramFolder ? textFromPath(options.programFolder)
+                                                            : std::string(key.fallback);
+        settings::write(store, setting, value);
+    }
+    copies.setText(setting, std::move(value));
+}
+
+void settleRange(SettingsStore& store, Setting first, Setting last, const StartupOptions& options,
+                 SettingCopies& copies)
+{
+    for (int s = static_cast<int>(first); s <= static_cast<int>(last); ++s)
+        settle(store, static_cast<Setting>(s), options, copies);
+}
+
 } // namespace
+
+PositionTwips centredPosition(ScreenTwips screen)
+{
+    const float width = static_cast<float>(screen.width);
+    const float height = static_cast<float>(screen.height);
+    return {(width - static_cast<float>(kMainWidthTwips)) / 2,
+            (height - static_cast<float>(kMainHeightTwips)) / 2};
+}
 
 StartupResult runStartup(SettingsStore& store, const StartupOptions& options, StartupUi& ui)
 {
-    using namespace settings;
     StartupResult result;
     SettingCopies& copies = result.copies;
 
-    copies.optLogo = readOrWrite(store, kConfig, "OptLogo", "1");
-    if (isOn(copies.optLogo))
+    settle(store, Setting::OptLogo, options, copies);
+    if (copies.isOn(Setting::OptLogo))
         ui.showSplash();
 
-    copies.folderName =
-        readOrWrite(store, kConfig, "FolderName", textFromPath(options.programFolder));
-    copies.yubinFile = readOrWrite(store, kConfig, "Yubin_File", "ken_all.csv");
-
-    result.listPath = options.listOverride
-                          ? *options.listOverride
-                          : pathFromText(copies.folderName) / pathFromText(copies.yubinFile);
+    settleRange(store, Setting::FolderName, Setting::YubinFile, options, copies);
+    result.listPath = options.listOverride ? *options.listOverride
+                                           : pathFromText(copies.text(Setting::FolderName)) /
+                                                 pathFromText(copies.text(Setting::YubinFile));
     if (!platform::isPlainFile(result.listPath)) {
         result.listMissing = true;
         ui.warn(missingListText(), kMissingListTitle);
@@ -87,20 +106,15 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
         result.table = std::make_shared<const postal::PostalList>();
     ui.closeSplash();
 
-    copies.optDbl = readOrWrite(store, kConfig, "OptDbl", "0");
-    copies.optCent = readOrWrite(store, kPosition, "OptCent", "0");
-
-    const float screenWidth = static_cast<float>(options.screen.width);
-    const float screenHeight = static_cast<float>(options.screen.height);
-    copies.kLeft = positionOr(store.read(kPosition, "K_Left"), (screenWidth - kWindowWidth) / 2);
-    copies.kTop = positionOr(store.read(kPosition, "K_Top"), (screenHeight - kWindowHeight) / 2);
-
-    copies.optLAct = readOrWrite(store, kConfig, "OptLAct", "1");
-    copies.optLATab = readOrWrite(store, kConfig, "OptLATab", "0");
-
-    for (int i = 0; i < static_cast<int>(copies.kenOnOff.size()); ++i)
-        copies.kenOnOff[i] = readOrWrite(store, kKenOnOff, kenOnOffKey(i), "1");
-
+    settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies);
+    for (int i = 0; i < kTickCount; ++i) {
+        std::string tick = settings::readTick(store, i);
+        if (tick.empty()) {
+            tick = settings::kTickFallback;
+            settings::writeTick(store, i, tick);
+        }
+        copies.setTickText(i, std::move(tick));
+    }
     return result;
 }
 

@@ -3,8 +3,7 @@
 // defaults written back, the splash, and the list load with its warning.
 
 #include "postal/PostalList.h"
-#include "settings/SettingCopies.h"
-#include "settings/SettingsStore.h"
+#include "state/Settings.h"
 
 #include <filesystem>
 #include <memory>
@@ -19,6 +18,20 @@ struct ScreenTwips
     double height = 0;
 };
 
+// The main window's size, in twips.
+inline constexpr double kMainWidthTwips = 12000;
+inline constexpr double kMainHeightTwips = 9000;
+
+struct PositionTwips
+{
+    double left = 0;
+    double top = 0;
+};
+
+// Left and top that centre the main window on a screen of this size, in
+// single precision as they have always been computed.
+PositionTwips centredPosition(ScreenTwips screen);
+
 // What start-up shows; the windowed program fills these in, tests record them.
 class StartupUi
 {
@@ -32,7 +45,7 @@ public:
 
 struct StartupResult
 {
-    settings::SettingCopies copies;
+    SettingCopies copies;
     std::shared_ptr<const postal::PostalList> table;  // never null; empty when not loaded
     std::filesystem::path listPath;
     bool listMissing = false;                    // no plain file at listPath

@@ -1,5 +1,4 @@
 #include "state/Startup.h"
-#include "settings/SettingsStore.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 
@@ -12,8 +11,14 @@ using testsupport::MemorySettingsStore;
 using testsupport::TempDir;
 using testsupport::writeFile;
 using Access = MemorySettingsStore::Access;
+using settings::Setting;
 
 namespace {
+
+std::string tickKey(int i)
+{
+    return "Ken_OnOff(" + std::to_string(i) + ")";
+}
 
 // Records what start-up shows, in order.
 class RecordingUi : public state::StartupUi
@@ -52,18 +57,17 @@ protected:
     // A store as a previous run left it: nothing left to default.
     void presetAll(const std::string& folder)
     {
-        using namespace settings;
-        const std::pair<std::string_view, std::string_view> flags[] = {{kConfig, "OptLogo"},
-                                                                       {kConfig, "OptDbl"},
-                                                                       {kPosition, "OptCent"},
-                                                                       {kConfig, "OptLAct"},
-                                                                       {kConfig, "OptLATab"}};
+        const std::pair<std::string_view, std::string_view> flags[] = {{"Config", "OptLogo"},
+                                                                       {"Config", "OptDbl"},
+                                                                       {"Position", "OptCent"},
+                                                                       {"Config", "OptLAct"},
+                                                                       {"Config", "OptLATab"}};
         for (const auto& [section, key] : flags)
             store.preset(section, key, "0");
-        store.preset(kConfig, "FolderName", folder);
-        store.preset(kConfig, "Yubin_File", "ken_all.csv");
+        store.preset("Config", "FolderName", folder);
+        store.preset("Config", "Yubin_File", "ken_all.csv");
         for (int i = 0; i < 47; ++i)
-            store.preset(kKenOnOff, kenOnOffKey(i), "0");
+            store.preset("Ken_on_off", tickKey(i), "0");
     }
 
     TempDir dir;
@@ -84,7 +88,7 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
                                     {"Config", "OptLAct", "1"},
                                     {"Config", "OptLATab", "0"}};
     for (int i = 0; i < 47; ++i)
-        expected.push_back({"Ken_on_off", settings::kenOnOffKey(i), "1"});
+        expected.push_back({"Ken_on_off", tickKey(i), "1"});
     EXPECT_EQ(store.writes(), expected);
     EXPECT_FALSE(store.contains("Position", "K_Left"));
     EXPECT_FALSE(store.contains("Position", "K_Top"));
@@ -96,7 +100,7 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
                                               "OptDbl",  "OptCent",    "K_Left",
                                               "K_Top",   "OptLAct",    "OptLATab"};
     for (int i = 0; i < 47; ++i)
-        expectedOrder.push_back(settings::kenOnOffKey(i));
+        expectedOrder.push_back(tickKey(i));
     EXPECT_EQ(readOrder, expectedOrder);
 
     EXPECT_EQ(ui.events, (std::vector<std::string>{"splash", "close"}));
@@ -105,13 +109,15 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     EXPECT_FALSE(result.listMissing);
     EXPECT_FALSE(result.loadError);
     const auto& c = result.copies;
-    EXPECT_EQ(c.optLogo + c.optDbl + c.optCent + c.optLAct + c.optLATab, "10010");
-    EXPECT_EQ(c.folderName, dir.path().string());
-    EXPECT_EQ(c.yubinFile, "ken_all.csv");
-    EXPECT_EQ(c.kLeft, kCentredLeft);
-    EXPECT_EQ(c.kTop, kCentredTop);
-    for (const auto& tick : c.kenOnOff)
-        EXPECT_EQ(tick, "1");
+    EXPECT_EQ(c.text(Setting::OptLogo) + c.text(Setting::OptDbl) + c.text(Setting::OptCent) +
+                  c.text(Setting::OptLAct) + c.text(Setting::OptLATab),
+              "10010");
+    EXPECT_EQ(c.text(Setting::FolderName), dir.path().string());
+    EXPECT_EQ(c.text(Setting::YubinFile), "ken_all.csv");
+    EXPECT_EQ(c.text(Setting::KLeft), kCentredLeft);
+    EXPECT_EQ(c.text(Setting::KTop), kCentredTop);
+    for (int i = 0; i < 47; ++i)
+        EXPECT_EQ(c.tickText(i), "1");
 }
 
 TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
@@ -126,10 +132,12 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
     EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
     EXPECT_EQ(store.read("Config", "OptLogo"), "2");
     const auto& c = result.copies;
-    EXPECT_EQ(c.optLogo, "2");
-    EXPECT_EQ(c.optDbl + c.optCent + c.optLAct + c.optLATab, "0000");
-    EXPECT_EQ(c.kenOnOff[0], "0");
-    EXPECT_EQ(c.kenOnOff[46], "1");
+    EXPECT_EQ(c.text(Setting::OptLogo), "2");
+    EXPECT_EQ(c.text(Setting::OptDbl) + c.text(Setting::OptCent) + c.text(Setting::OptLAct) +
+                  c.text(Setting::OptLATab),
+              "0000");
+    EXPECT_EQ(c.tickText(0), "0");
+    EXPECT_EQ(c.tickText(46), "1");
     EXPECT_EQ(result.table->rowCount(), 1u);
 }
 
@@ -150,8 +158,8 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
         fresh.preset("Position", "K_Left", c.stored);
         fresh.preset("Position", "K_Top", c.stored);
         const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
-        EXPECT_EQ(result.copies.kLeft, c.left) << c.stored;
-        EXPECT_EQ(result.copies.kTop, c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
+        EXPECT_EQ(result.copies.text(Setting::KLeft), c.left) << c.stored;
+        EXPECT_EQ(result.copies.text(Setting::KTop), c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
         for (const Access& write : fresh.writes())
             EXPECT_TRUE(write.key != "K_Left" && write.key != "K_Top") << "for " << c.stored;
         EXPECT_EQ(fresh.read("Position", "K_Left"), c.stored);
@@ -174,7 +182,7 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         EXPECT_FALSE(result.loadError);
         ASSERT_TRUE(result.table);
         EXPECT_EQ(result.table->rowCount(), 0u);
-        EXPECT_EQ(result.copies.folderName, folder.string());
+        EXPECT_EQ(result.copies.text(Setting::FolderName), folder.string());
     }
 }
 
@@ -216,7 +224,7 @@ TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
     writeFile(sample / "sample.csv", row("47201") + row("47201"));
     result = run(sample / "sample.csv");
     EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.copies.yubinFile, "tokyo.csv");
+    EXPECT_EQ(result.copies.text(Setting::YubinFile), "tokyo.csv");
     EXPECT_EQ(store.read("Config", "Yubin_File"), "tokyo.csv");
     EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
 }

@@ -54,6 +54,11 @@ public:
     QSize sizePixels() const override { return pixels; }
     double logicalDpiX() const override { return dpi; }
     double logicalDpiY() const override { return dpi; }
+    QList<QRect> others; // screens beside the primary one
+    QList<QRect> screenGeometries() const override
+    {
+        return QList<QRect>{QRect(QPoint(0, 0), pixels)} + others;
+    }
 };
 
 class RecordingHelp : public ui::Help

@@ -8,7 +8,6 @@
 #include "state/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
-#include "ui/main/DateTimeText.h"
 #include "ui/main/MainWindow.h"
 
 #include <memory>
@@ -27,7 +26,7 @@ public:
 struct RunningProgram
 {
     FakeUi fake;
-    state::ProgramState state;
+    std::optional<state::ProgramState> state;
     std::unique_ptr<ui::MainWindow> window;
 
     RunningProgram(MemorySettingsStore& store, const std::filesystem::path& folder,
@@ -39,17 +38,21 @@ struct RunningProgram
         options.screen = {fake.screen.pixels.width() * 15.0, fake.screen.pixels.height() * 15.0};
         options.listOverride = std::move(list);
         state::StartupResult started = state::runStartup(store, options, startupUi);
-        state.copies = started.copies;
-        state.table = started.table;
-        state.store = &store;
-        state.programFolder = folder;
-        ui::SetDateTime(state, fake.clock.now(), fake.services.locale);
+        state.emplace(store, started.copies, folder);
+        if (!started.listMissing && !started.loadError)
+            state->setList(started.table);
     }
 
-    // Builds the window; settings may be changed on `state.copies` before.
+    // The setting copies the window will load; change them before open().
+    void remember(settings::Setting setting, const std::string& text)
+    {
+        state->settings().remember(setting, text);
+    }
+
+    // Builds the window.
     ui::MainWindow& open()
     {
-        window = std::make_unique<ui::MainWindow>(state, fake.services);
+        window = std::make_unique<ui::MainWindow>(*state, fake.services);
         return *window;
     }
 };

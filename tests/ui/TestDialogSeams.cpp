@@ -49,13 +49,13 @@ void TestDialogSeams::commonDialogRemembers()
 {
     ScriptedFileChooser chooser;
     ui::CommonDialog dialog(chooser);
-    dialog.initDir = "/lists";
-    dialog.dialogTitle = "first";
-    dialog.filter = "(*.csv)|*.csv|";
+    dialog.setInitDir("/lists");
+    dialog.setTitle("first");
+    dialog.setFilter("(*.csv)|*.csv|");
     chooser.answers.enqueue("/lists/a.csv");
     QVERIFY(dialog.showSave(nullptr));
-    QCOMPARE(dialog.fileName, QStringLiteral("/lists/a.csv"));
-    QCOMPARE(dialog.fileTitle, QStringLiteral("a.csv"));
+    QCOMPARE(dialog.fileName(), QStringLiteral("/lists/a.csv"));
+    QCOMPARE(dialog.fileTitle(), QStringLiteral("a.csv"));
 
     // The next command finds what the last one left, including the file name.
     QVERIFY(!dialog.showOpen(nullptr));
@@ -66,7 +66,7 @@ void TestDialogSeams::commonDialogRemembers()
     QCOMPARE(second.filter, QStringLiteral("(*.csv)|*.csv|"));
     QCOMPARE(second.fileName, QStringLiteral("/lists/a.csv"));
     // A cancel leaves the name as it was.
-    QCOMPARE(dialog.fileName, QStringLiteral("/lists/a.csv"));
+    QCOMPARE(dialog.fileName(), QStringLiteral("/lists/a.csv"));
 }
 
 void TestDialogSeams::messageBoxAsksInJapanese()

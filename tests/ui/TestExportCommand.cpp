@@ -94,9 +94,9 @@ void TestExportCommand::outcome()
     QFETCH(ui::MessageIcon, icon);
     QFETCH(QString, text);
     for (int i = 0; !ticked && i < 47; ++i)
-        window_->Check1(i)->setChecked(false);
-    program_->state.selectedFile = "/earlier/choice.csv";
-    window_->CommonDialog1().fileName = QStringLiteral("/left/over.csv");
+        window_->prefectureBox(i)->setChecked(false);
+    program_->state->setSelectedFile("/earlier/choice.csv");
+    window_->commonDialog().setFileName(QStringLiteral("/left/over.csv"));
     const auto target = answer.isEmpty() ? std::filesystem::path() : *dir_ / answer.toStdString();
     exportTo(target);
 
@@ -109,7 +109,7 @@ void TestExportCommand::outcome()
         QCOMPARE(asked[0].filter, QStringLiteral("(*.csv)|*.csv|"));
         QCOMPARE(asked[0].folder, ui::fromPath(dir_->path()));
         QVERIFY(asked[0].fileName.isEmpty());
-        QVERIFY(program_->state.selectedFile == target);
+        QVERIFY(program_->state->selectedFile() == target);
     }
     const auto& shown = program_->fake.messages.shown;
     QCOMPARE(shown.size(), title.isEmpty() ? 0 : 1);
@@ -142,12 +142,12 @@ void TestExportCommand::realList()
         QSKIP(why.c_str());
     program_.reset();
     program_.emplace(*store_, dir_->path(), *list);
-    QCOMPARE(program_->state.table->rowCount(), std::size_t(124822));
+    QCOMPARE(program_->state->list().rowCount(), std::size_t(124822));
     window_ = &program_->open();
     std::set<int> codes;
     for (int i = 0; i < 47; ++i) {
-        window_->Check1(i)->setChecked(ticked.isEmpty() || ticked.contains(i));
-        if (window_->Check1(i)->isChecked())
+        window_->prefectureBox(i)->setChecked(ticked.isEmpty() || ticked.contains(i));
+        if (window_->prefectureBox(i)->isChecked())
             codes.insert(i + 1);
     }
     const auto target = *dir_ / "out.csv";

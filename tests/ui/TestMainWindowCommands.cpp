@@ -3,6 +3,7 @@
 
 #include "RunningProgram.h"
 
+#include "ui/main/DateTimeText.h"
 #include "ui/main/StatusBar.h"
 
 #include <QAction>
@@ -55,15 +56,15 @@ void TestMainWindowCommands::toolbar()
 {
     QFETCH(int, button);
     for (int i = 0; i < 47; ++i)
-        window_->Check1(i)->setChecked(false); // the export refuses at once
-    const QList<QAction*> actions = window_->Toolbar1()->actions();
+        window_->prefectureBox(i)->setChecked(false); // the export refuses at once
+    const QList<QAction*> actions = window_->toolbar()->actions();
     QCOMPARE(actions.size(), 12);
     const bool separator = button == 1 || button == 3 || button == 8 || button == 10;
     if (button >= 1 && button <= 12) {
         QCOMPARE(actions[button - 1]->isSeparator(), separator);
         actions[button - 1]->trigger();
     }
-    window_->Toolbar1_ButtonClick(button);
+    window_->clickToolbarButton(button);
 
     const auto& shown = program_->fake.messages.shown;
     QCOMPARE(shown.size(), button == 2 ? 2 : 0);
@@ -100,9 +101,9 @@ void TestMainWindowCommands::hints()
 {
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_));
-    ui::StatusBar* bar = window_->StatusBar1();
-    QGroupBox* kanto = window_->Frame1(2);
-    QCheckBox* tokyo = window_->Check1(12);
+    ui::StatusBar* bar = window_->statusPanels();
+    QGroupBox* kanto = window_->regionFrame(2);
+    QCheckBox* tokyo = window_->prefectureBox(12);
 
     QTest::mouseMove(tokyo, QPoint(5, 5));
     QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 東京都 "));
@@ -133,18 +134,16 @@ void TestMainWindowCommands::dateTimeTexts()
     QFETCH(QDateTime, moment);
     QFETCH(QString, date);
     QFETCH(QString, time);
-    state::ProgramState state;
-    ui::SetDateTime(state, moment, QLocale(QLocale::Japanese, QLocale::Japan));
-    QCOMPARE(QString::fromStdString(state.nowDate), date);
-    QCOMPARE(QString::fromStdString(state.nowTime), time);
+    QCOMPARE(ui::dateText(moment.date()), date);
+    QCOMPARE(ui::timeText(moment.time(), QLocale(QLocale::Japanese, QLocale::Japan)), time);
 }
 
 void TestMainWindowCommands::clockRunsUnderModalWindow()
 {
-    window_->Timer1()->setInterval(10); // the window's own timer, ticking faster
+    window_->clockTimer()->setInterval(10); // the window's own timer, ticking faster
     window_->show();
     program_->fake.clock.time = QDateTime(QDate(2009, 2, 3), QTime(4, 5));
-    ui::StatusBar* bar = window_->StatusBar1();
+    ui::StatusBar* bar = window_->statusPanels();
     bool shown = false;
     QDialog dialog(window_);
     QTimer::singleShot(0, &dialog, [&] {

@@ -88,14 +88,14 @@ void TestMainWindowLifecycle::ending()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.move(300, 150);
-    window.Check1(12)->setChecked(false);
-    window.Check1(46)->setChecked(false);
+    window.prefectureBox(12)->setChecked(false);
+    window.prefectureBox(46)->setChecked(false);
     store.clearLog();
     program.fake.messages.answers.enqueue(answer);
 
     bool wentAway = true;
     if (how == "command")
-        window.mnuFileEnd_Click();
+        window.requestEnd();
     else if (how == "close box")
         wentAway = closeBox(window);
     else if (how == "program")
@@ -118,7 +118,7 @@ void TestMainWindowLifecycle::ending()
         expected.push_back(
             {"Ken_on_off", "Ken_OnOff(" + std::to_string(i) + ")", i == 12 || i == 46 ? "0" : "1"});
     QVERIFY(store.writes() == expected);
-    QCOMPARE(program.state.copies.kLeft, std::string("3600"));
+    QCOMPARE(program.state->settings().text(settings::Setting::KLeft), std::string("3600"));
     if (storesTicks)
         QCOMPARE(store.flushCount(), 1);
     QCOMPARE(program.fake.endCount, storesTicks ? 1 : 0);
@@ -138,7 +138,7 @@ void TestMainWindowLifecycle::failedFlushIsReported()
     ui::MainWindow& window = program.open();
     store.setFlushResult(false);
 
-    window.mnuFileEnd_Click();
+    window.requestEnd();
 
     QCOMPARE(program.fake.messages.shown.size(), 2);
     const ui::MessageRequest& warning = program.fake.messages.shown[1];
@@ -157,9 +157,9 @@ void TestMainWindowLifecycle::ticksSurviveRestart()
         ui::MainWindow& window = first.open();
         for (int i = 0; i < 47; ++i) {
             chosen[i] = i % 3 == 0;
-            window.Check1(i)->setChecked(chosen[i]);
+            window.prefectureBox(i)->setChecked(chosen[i]);
         }
-        window.mnuFileEnd_Click();
+        window.requestEnd();
     }
     RunningProgram second(store, folder_.path());
     QVERIFY(second.open().ticks() == chosen);
@@ -170,13 +170,34 @@ void TestMainWindowLifecycle::position_data()
     QTest::addColumn<double>("dpi");
     QTest::addColumn<QStringList>("stored"); // OptCent, K_Left, K_Top
     QTest::addColumn<QPoint>("expected");
+    QTest::addColumn<QRect>("second"); // another screen, or none
     // A 1280 x 1024 screen is 19200 x 15360 twips at 96 DPI, 15360 x 12288 at 120.
-    QTest::newRow("stored") << 96.0 << QStringList{"0", "1500", "750"} << QPoint(100, 50);
-    QTest::newRow("centred") << 96.0 << QStringList{"1", "1500", "750"} << QPoint(240, 212);
-    QTest::newRow("stored, 120") << 120.0 << QStringList{"0", "1500", "720"} << QPoint(125, 60);
-    QTest::newRow("centred, 120") << 120.0 << QStringList{"1", "", ""} << QPoint(140, 137);
-    QTest::newRow("off screen") << 96.0 << QStringList{"0", "60000", "30000"} << QPoint(4000, 2000);
-    QTest::newRow("no number") << 96.0 << QStringList{"0", "abc", "750"} << QPoint(240, 50);
+    const QRect none;
+    const QRect right(1280, 0, 1920, 1080);
+    QTest::newRow("stored") << 96.0 << QStringList{"0", "1500", "750"} << QPoint(100, 50) << none;
+    QTest::newRow("centred") << 96.0 << QStringList{"1", "1500", "750"} << QPoint(240, 212)
+                             << none;
+    QTest::newRow("stored, 120") << 120.0 << QStringList{"0", "1500", "720"} << QPoint(125, 60)
+                                 << none;
+    QTest::newRow("centred, 120") << 120.0 << QStringList{"1", "", ""} << QPoint(140, 137)
+                                  << none;
+    QTest::newRow("no number") << 96.0 << QStringList{"0", "abc", "750"} << QPoint(240, 50)
+                               << none;
+    // Only a window whose title bar no screen shows is brought back.
+    QTest::newRow("partly off, left") << 96.0 << QStringList{"0", "-9000", "750"}
+                                      << QPoint(-600, 50) << none;
+    QTest::newRow("partly off, bottom") << 96.0 << QStringList{"0", "1500", "15345"}
+                                        << QPoint(100, 1023) << none;
+    QTest::newRow("far off") << 96.0 << QStringList{"0", "99999999", "750"} << QPoint(240, 212)
+                             << none;
+    QTest::newRow("below the screen") << 96.0 << QStringList{"0", "1500", "15360"}
+                                      << QPoint(240, 212) << none;
+    QTest::newRow("above the screen") << 96.0 << QStringList{"0", "1500", "-30"}
+                                      << QPoint(240, 212) << none;
+    QTest::newRow("on the second screen") << 96.0 << QStringList{"0", "30000", "750"}
+                                          << QPoint(2000, 50) << right;
+    QTest::newRow("past the second screen") << 96.0 << QStringList{"0", "60000", "750"}
+                                            << QPoint(240, 212) << right;
 }
 
 void TestMainWindowLifecycle::position()
@@ -184,12 +205,15 @@ void TestMainWindowLifecycle::position()
     QFETCH(double, dpi);
     QFETCH(QStringList, stored);
     QFETCH(QPoint, expected);
+    QFETCH(QRect, second);
     MemorySettingsStore store;
     RunningProgram program(store, folder_.path());
     program.fake.screen.dpi = dpi;
-    program.state.copies.optCent = stored[0].toStdString();
-    program.state.copies.kLeft = stored[1].toStdString();
-    program.state.copies.kTop = stored[2].toStdString();
+    if (!second.isNull())
+        program.fake.screen.others.append(second);
+    program.remember(settings::Setting::OptCent, stored[0].toStdString());
+    program.remember(settings::Setting::KLeft, stored[1].toStdString());
+    program.remember(settings::Setting::KTop, stored[2].toStdString());
     QCOMPARE(program.open().pos(), expected);
 }
 
@@ -212,25 +236,25 @@ void TestMainWindowLifecycle::doubleClickEnds()
     QFETCH(bool, asks);
     MemorySettingsStore store;
     RunningProgram program(store, folder_.path());
-    program.state.copies.optDbl = optDbl.toStdString();
+    program.remember(settings::Setting::OptDbl, optDbl.toStdString());
     ui::MainWindow& window = program.open();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     program.fake.messages.answers.enqueue(ui::MessageAnswer::Cancel);
 
-    QWidget* target = window.Check1(12);
+    QWidget* target = window.prefectureBox(12);
     QPoint at(5, 5);
     if (place == "background") {
         target = window.background();
         at = QPoint(400, 100); // between Hokkaido and Tohoku
     } else if (place == "frame") {
-        target = window.Frame1(3);
+        target = window.regionFrame(3);
         at = QPoint(5, target->height() - 5);
     } else if (place == "toolbar") {
-        target = window.Toolbar1();
+        target = window.toolbar();
         at = QPoint(target->width() - 10, target->height() / 2);
     } else if (place == "status bar") {
-        target = window.StatusBar1();
+        target = window.statusPanels();
     }
     QTest::mouseDClick(target, Qt::LeftButton, {}, at);
 

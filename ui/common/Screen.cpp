@@ -23,4 +23,12 @@ double QtScreen::logicalDpiY() const
     return screen ? screen->logicalDotsPerInchY() : 96.0;
 }
 
+QList<QRect> QtScreen::screenGeometries() const
+{
+    QList<QRect> geometries;
+    for (const QScreen* screen : QGuiApplication::screens())
+        geometries.append(screen->geometry());
+    return geometries;
+}
+
 } // namespace ui

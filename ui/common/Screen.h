@@ -1,7 +1,9 @@
 #pragma once
-// The primary screen's size and logical DPI, behind an interface so tests can
-// place windows on a screen of their choosing.
+// The screens' sizes and logical DPI, behind an interface so tests can place
+// windows on screens of their choosing.
 
+#include <QList>
+#include <QRect>
 #include <QSize>
 
 namespace ui {
@@ -13,6 +15,8 @@ public:
     virtual QSize sizePixels() const = 0;
     virtual double logicalDpiX() const = 0;
     virtual double logicalDpiY() const = 0;
+    // Every screen's area on the virtual desktop, in pixels.
+    virtual QList<QRect> screenGeometries() const = 0;
 };
 
 class QtScreen : public Screen
@@ -21,6 +25,7 @@ public:
     QSize sizePixels() const override;
     double logicalDpiX() const override;
     double logicalDpiY() const override;
+    QList<QRect> screenGeometries() const override;
 };
 
 } // namespace ui

@@ -6,11 +6,11 @@ namespace ui {
 
 bool CommonDialog::show(QWidget* parent, FileDialogMode mode)
 {
-    const QString chosen = chooser_.choose(parent, {mode, dialogTitle, initDir, fileName, filter});
+    const QString chosen = chooser_.choose(parent, {mode, title_, initDir_, fileName_, filter_});
     if (chosen.isEmpty())
         return false;
-    fileName = chosen;
-    fileTitle = QFileInfo(chosen).fileName();
+    fileName_ = chosen;
+    fileTitle_ = QFileInfo(chosen).fileName();
     return true;
 }
 

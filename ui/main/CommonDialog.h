@@ -16,11 +16,18 @@ class CommonDialog
 public:
     explicit CommonDialog(FileChooser& chooser) : chooser_(chooser) {}
 
-    QString initDir;
-    QString fileName;  // full path after a choice; unchanged after a cancel
-    QString fileTitle; // the chosen file's name without its folder
-    QString dialogTitle;
-    QString filter = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
+    const QString& initDir() const { return initDir_; }
+    void setInitDir(const QString& folder) { initDir_ = folder; }
+    // The full path after a choice; unchanged after a cancel.
+    const QString& fileName() const { return fileName_; }
+    void setFileName(const QString& path) { fileName_ = path; }
+    // The chosen file's name without its folder.
+    const QString& fileTitle() const { return fileTitle_; }
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+    // "description|pattern|description|pattern"
+    const QString& filter() const { return filter_; }
+    void setFilter(const QString& filter) { filter_ = filter; }
 
     // True when the user chose a file.
     bool showOpen(QWidget* parent) { return show(parent, FileDialogMode::Open); }
@@ -28,7 +35,13 @@ public:
 
 private:
     bool show(QWidget* parent, FileDialogMode mode);
+
     FileChooser& chooser_;
+    QString initDir_;
+    QString fileName_;
+    QString fileTitle_;
+    QString title_;
+    QString filter_ = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 };
 
 } // namespace ui

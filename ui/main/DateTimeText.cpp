@@ -22,10 +22,4 @@ QString timeText(const QTime& time, const QLocale& locale)
         .arg(time.minute(), 2, 10, QLatin1Char('0'));
 }
 
-void SetDateTime(state::ProgramState& state, const QDateTime& now, const QLocale& locale)
-{
-    state.nowDate = dateText(now.date()).toStdString();
-    state.nowTime = timeText(now.time(), locale).toStdString();
-}
-
 } // namespace ui

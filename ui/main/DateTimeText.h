@@ -1,8 +1,6 @@
 #pragma once
 // The status bar's date and time texts.
 
-#include "state/ProgramState.h"
-
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -13,8 +11,5 @@ namespace ui {
 QString dateText(const QDate& date);
 // "<AM/PM designator of the locale> hh:mm", 12-hour clock 01-12: 00:30 -> "午前 12:30".
 QString timeText(const QTime& time, const QLocale& locale);
-
-// Recomputes NowDate and NowTime from the given moment.
-void SetDateTime(state::ProgramState& state, const QDateTime& now, const QLocale& locale);
 
 } // namespace ui

@@ -31,13 +31,13 @@ void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& 
         return;
     }
 
-    dialog.initDir = fromPath(state.programFolder);
-    dialog.fileName.clear();
-    dialog.dialogTitle = QStringLiteral("保存ﾌｧｲﾙを選択");
-    dialog.filter = QStringLiteral("(*.csv)|*.csv|");
+    dialog.setInitDir(fromPath(state.programFolder()));
+    dialog.setFileName({});
+    dialog.setTitle(QStringLiteral("保存ﾌｧｲﾙを選択"));
+    dialog.setFilter(QStringLiteral("(*.csv)|*.csv|"));
     dialog.showSave(parent);
-    state.selectedFile = toPath(dialog.fileName);
-    if (state.selectedFile.empty())
+    state.setSelectedFile(toPath(dialog.fileName()));
+    if (state.selectedFile().empty())
         return;
 
     postal::PrefectureSet chosen;
@@ -49,7 +49,7 @@ void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& 
     std::optional<postal::WriteError> error;
     {
         BusyCursor busy;
-        error = postal::exportToFile(*state.table, chosen, state.selectedFile);
+        error = postal::exportToFile(state.list(), chosen, state.selectedFile());
     }
     if (error) {
         messages.warn(parent,

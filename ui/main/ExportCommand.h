@@ -3,6 +3,7 @@
 // written to a new list file that the user names.
 
 #include "MainWindowSettings.h"
+#include "state/ProgramState.h"
 
 class QWidget;
 

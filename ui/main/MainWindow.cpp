@@ -4,7 +4,6 @@
 #include "ExportCommand.h"
 #include "PrefectureMap.h"
 #include "StatusBar.h"
-#include "ToolbarDispatch.h"
 #include "ui/common/JapaneseFont.h"
 
 #include <QAction>
@@ -14,8 +13,10 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
+#include <iterator>
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
 #endif
@@ -27,24 +28,66 @@ namespace {
 const QString kEndQuestion = QStringLiteral("「vevoz君 for Windows」 を終了しますか？　");
 const QString kEndTitle = QStringLiteral("終了確認");
 
-struct ToolbarButton
+// Each command once: menu caption, shortcut, toolbar picture and tooltip.
+struct CommandDef
 {
-    int number;
-    const char* icon; // under :/icons/
+    const char* name; // the menu item's name
+    const char* caption;
+    QKeyCombination shortcut;
+    const char* icon; // under :/icons/; none when not on the toolbar
     const char* tooltip;
+    void (MainWindow::*slot)();
 };
 
-// The buttons between the separators at 1, 3, 8 and 10.
-constexpr ToolbarButton kToolbarButtons[] = {
-    {2, "save.svg", " 指定都道府県の保存 "},
-    {4, "copy.svg", " ｺﾋﾟｰ "},
-    {5, "rename.svg", " 名前の変更 "},
-    {6, "select.svg", " 選択／非選択 "},
-    {7, "delete.svg", " 削除 "},
-    {9, "settings.svg", " 各種設定 "},
-    {11, "about.svg", " ﾊﾞｰｼﾞｮﾝ情報 "},
-    {12, "help.svg", " ﾍﾙﾌﾟ "},
+const CommandDef kCommands[] = {
+    {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save.svg",
+     " 指定都道府県の保存 ", &MainWindow::saveTickedPrefectures},
+    {"mnuFileEnd", "vevoz君 の終了(&X)...", {}, nullptr, nullptr, &MainWindow::requestEnd},
+    {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy.svg", " ｺﾋﾟｰ ", &MainWindow::copyFile},
+    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename.svg", " 名前の変更 ",
+     &MainWindow::renameFile},
+    {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", {}, "select.svg", " 選択／非選択 ",
+     &MainWindow::selectByRegion},
+    {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete.svg", " 削除 ", &MainWindow::deleteFile},
+    {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings.svg", " 各種設定 ",
+     &MainWindow::showSettings},
+    // "(H)" is plain text here, not an access key.
+    {"mnuHelpContext_KeyWord_0", "ﾄﾋﾟｯｸの検索(H)", QKeyCombination(Qt::Key_F1), nullptr, nullptr,
+     &MainWindow::showHelpIndex},
+    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help.svg", " ﾍﾙﾌﾟ ",
+     &MainWindow::showHelpContents},
+    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about.svg", " ﾊﾞｰｼﾞｮﾝ情報 ",
+     &MainWindow::showAbout},
 };
+
+// Menus by name and caption, then their items; "-" starts a separator's name.
+struct MenuDef
+{
+    const char* name;
+    const char* caption;
+    std::initializer_list<const char*> items;
+};
+
+const MenuDef kMenus[] = {
+    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "-mnuFileDummy", "mnuFileEnd"}},
+    {"mnuEdit",
+     "編集(&E)",
+     {"mnuEditCopy", "mnuEditRename", "mnuEditSentaku_HiSentaku", "-mnuEditDummy",
+      "mnuEditDelete"}},
+    {"mnuOption", "ｵﾌﾟｼｮﾝ(&O)", {"mnuOptSettei"}},
+    {"mnuHelp",
+     "ﾍﾙﾌﾟ(&H)",
+     {"mnuHelpContext_KeyWord_0", "mnuHelpContext_KeyWord_1", "-mnuHelpDummy", "mnuHelpAbout"}},
+};
+
+// Toolbar positions 1-12: the command of each button; none for a separator.
+constexpr const char* kToolbarButtons[] = {
+    nullptr,         "mnuFileSave",  nullptr,       "mnuEditCopy",
+    "mnuEditRename", "mnuEditSentaku_HiSentaku",    "mnuEditDelete",
+    nullptr,         "mnuOptSettei", nullptr,       "mnuHelpAbout",
+    "mnuHelpContext_KeyWord_1",
+};
+constexpr int kToolbarPositions = int(std::size(kToolbarButtons));
 
 } // namespace
 
@@ -62,18 +105,20 @@ MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget
 
     createClient();
     createActions();
+    createMenus();
+    createToolbar();
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(1000);
-    connect(timer_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::updateClock);
     timer_->start();
 
 #ifndef QT_NO_SESSIONMANAGER
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
 #endif
 
-    Form_Load();
+    loadSettings();
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,11 +135,11 @@ void MainWindow::createClient()
     // count from its top-left, under the toolbar.
     map_ = new PrefectureMap(scale_, client);
     map_->setGeometry(QRect(QPoint(0, 0), clientSize));
-    connect(map_, &PrefectureMap::checkMouseMoved, this, &MainWindow::Check1_MouseMove);
-    connect(map_, &PrefectureMap::frameMouseMoved, this, &MainWindow::Frame1_MouseMove);
-    connect(map_, &PrefectureMap::backgroundMouseMoved, this, &MainWindow::Form_MouseMove);
-    connect(map_, &PrefectureMap::backgroundDoubleClicked, this, &MainWindow::Form_DblClick);
-    connect(map_, &PrefectureMap::frameDoubleClicked, this, &MainWindow::Frame1_DblClick);
+    connect(map_, &PrefectureMap::checkMouseMoved, this, &MainWindow::showPrefectureHint);
+    connect(map_, &PrefectureMap::frameMouseMoved, this, &MainWindow::showRegionHint);
+    connect(map_, &PrefectureMap::backgroundMouseMoved, this, &MainWindow::clearHint);
+    connect(map_, &PrefectureMap::backgroundDoubleClicked, this, &MainWindow::endOnDoubleClick);
+    connect(map_, &PrefectureMap::frameDoubleClicked, this, &MainWindow::endOnDoubleClick);
 
     toolbar_ = new QToolBar(client);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
@@ -109,108 +154,89 @@ void MainWindow::createClient()
     statusBar_ = new StatusBar(scale_, client);
     statusBar_->setGeometry(0, clientSize.height() - statusBar_->height(), clientSize.width(),
                             statusBar_->height());
-    connect(statusBar_, &StatusBar::doubleClicked, this, &MainWindow::StatusBar1_DblClick);
+    connect(statusBar_, &StatusBar::doubleClicked, this, &MainWindow::endOnDoubleClick);
 }
 
 void MainWindow::createActions()
 {
-    auto command = [this](QMenu* menu, const char* name, const QString& caption,
-                          const QKeySequence& shortcut, auto handler) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    auto separator = [](QMenu* menu, const char* name) {
-        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
-    };
+    for (const CommandDef& def : kCommands) {
+        auto* action = new QAction(QString::fromUtf8(def.caption), this);
+        action->setObjectName(QString::fromLatin1(def.name));
+        action->setShortcut(QKeySequence(def.shortcut));
+        if (def.icon) {
+            action->setIcon(QIcon(QStringLiteral(":/icons/") + QLatin1String(def.icon)));
+            action->setIconVisibleInMenu(false);
+            action->setToolTip(QString::fromUtf8(def.tooltip));
+        }
+        connect(action, &QAction::triggered, this, def.slot);
+    }
+}
 
+void MainWindow::createMenus()
+{
     QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    command(file, "mnuFileSave", QStringLiteral("指定都道府県の保存(&S)"),
-            QKeySequence(Qt::CTRL | Qt::Key_S), [this] { mnuFileSave_Click(); });
-    separator(file, "mnuFileDummy");
-    command(file, "mnuFileEnd", QStringLiteral("vevoz君 の終了(&X)..."), {},
-            [this] { mnuFileEnd_Click(); });
-
-    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    command(edit, "mnuEditCopy", QStringLiteral("ﾌｧｲﾙのｺﾋﾟｰ(&C)"), {},
-            [this] { mnuEditCopy_Click(); });
-    command(edit, "mnuEditRename", QStringLiteral("ﾌｧｲﾙ名の変更(&R)"), {},
-            [this] { mnuEditRename_Click(); });
-    command(edit, "mnuEditSentaku_HiSentaku", QStringLiteral("選択／非選択(&A)"), {},
-            [this] { mnuEditSentaku_HiSentaku_Click(); });
-    separator(edit, "mnuEditDummy");
-    command(edit, "mnuEditDelete", QStringLiteral("ﾌｧｲﾙの削除(&D)..."), {},
-            [this] { mnuEditDelete_Click(); });
-
-    QMenu* option = bar->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    option->setObjectName(QStringLiteral("mnuOption"));
-    command(option, "mnuOptSettei", QStringLiteral("各種設定(&K)"),
-            QKeySequence(Qt::CTRL | Qt::Key_K), [this] { mnuOptSettei_Click(); });
-
-    QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    // "(H)" is plain text here, not an access key.
-    command(help, "mnuHelpContext_KeyWord_0", QStringLiteral("ﾄﾋﾟｯｸの検索(H)"),
-            QKeySequence(Qt::Key_F1), [this] { mnuHelpContext_KeyWord_Click(0); });
-    command(help, "mnuHelpContext_KeyWord_1", QStringLiteral("目次(&C)"), {},
-            [this] { mnuHelpContext_KeyWord_Click(1); });
-    separator(help, "mnuHelpDummy");
-    command(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), {},
-            [this] { mnuHelpAbout_Click(); });
-
     const QFont menuFont = japaneseFont(QStringLiteral("MS UI Gothic"), 9);
     bar->setFont(menuFont);
-    for (QMenu* menu : {file, edit, option, help})
+    for (const MenuDef& def : kMenus) {
+        QMenu* menu = bar->addMenu(QString::fromUtf8(def.caption));
+        menu->setObjectName(QString::fromLatin1(def.name));
         menu->setFont(menuFont);
-
-    // Toolbar positions 1-12; each button reports its number.
-    int next = 0;
-    for (int number = 1; number <= kToolbarPositions; ++number) {
-        QAction* action = nullptr;
-        if (isToolbarSeparator(number)) {
-            action = toolbar_->addSeparator();
-        } else {
-            const ToolbarButton& button = kToolbarButtons[next++];
-            action = toolbar_->addAction(
-                QIcon(QStringLiteral(":/icons/") + QLatin1String(button.icon)), QString());
-            action->setToolTip(QString::fromUtf8(button.tooltip));
-            connect(action, &QAction::triggered, this,
-                    [this, number] { Toolbar1_ButtonClick(number); });
+        for (const char* item : def.items) {
+            if (item[0] == '-')
+                menu->addSeparator()->setObjectName(QString::fromLatin1(item + 1));
+            else
+                menu->addAction(findChild<QAction*>(QString::fromLatin1(item)));
         }
-        action->setObjectName(QStringLiteral("Toolbar1_%1").arg(number));
     }
 }
 
-void MainWindow::Form_Load()
+void MainWindow::createToolbar()
 {
+    for (int number = 1; number <= kToolbarPositions; ++number) {
+        const char* command = kToolbarButtons[number - 1];
+        const QString name = QStringLiteral("Toolbar1_%1").arg(number);
+        if (!command) {
+            toolbar_->addSeparator()->setObjectName(name);
+            continue;
+        }
+        QAction* action = findChild<QAction*>(QString::fromLatin1(command));
+        toolbar_->addAction(action);
+        toolbar_->widgetForAction(action)->setObjectName(name);
+    }
+}
+
+void MainWindow::loadSettings()
+{
+    const state::SettingCopies& copies = state_.settings().copies();
     for (int i = 0; i < postal::kPrefectureCount; ++i)
-        Check1(i)->setChecked(tickFromText(state_.copies.kenOnOff[i]));
+        prefectureBox(i)->setChecked(copies.isTicked(i));
 
     setFixedSize(sizeHint());
-    const QPointF position = initialPositionTwips(state_.copies, services_.screen);
-    move(scale_.point(position.x(), position.y()));
-
-    for (int r = 0; r < postal::kRegionCount; ++r) {
-        state_.regions.first[r] = postal::kRegions[r].first;
-        state_.regions.last[r] = postal::kRegions[r].last;
-        state_.regions.count[r] = postal::kRegions[r].count();
-    }
-    state_.selectedFile.clear();
-
-    statusBar_->setPanelText(2, QString::fromStdString(state_.nowDate));
-    statusBar_->setPanelText(3, QString::fromStdString(state_.nowTime));
+    placeWindow();
+    state_.setSelectedFile({});
+    updateClock();
 }
 
-QCheckBox* MainWindow::Check1(int index) const
+// Where the stored position would leave the whole title bar off every screen
+// (a monitor unplugged, a hand-edited store), the user could not reach the
+// window: it opens centred instead.
+void MainWindow::placeWindow()
+{
+    const QPointF position = initialPositionTwips(state_.settings().copies(), services_.screen);
+    const QPoint topLeft = scale_.point(position.x(), position.y());
+    if (topEdgeVisible(QRect(topLeft, frameSize()), services_.screen.screenGeometries())) {
+        move(topLeft);
+        return;
+    }
+    const QPointF centred = centredTwips(services_.screen);
+    move(scale_.point(centred.x(), centred.y()));
+}
+
+QCheckBox* MainWindow::prefectureBox(int index) const
 {
     return map_->check(index);
 }
-QGroupBox* MainWindow::Frame1(int region) const
+QGroupBox* MainWindow::regionFrame(int region) const
 {
     return map_->frame(region);
 }
@@ -223,16 +249,22 @@ Ticks MainWindow::ticks() const
 {
     Ticks ticks{};
     for (int i = 0; i < postal::kPrefectureCount; ++i)
-        ticks[i] = Check1(i)->isChecked();
+        ticks[i] = prefectureBox(i)->isChecked();
     return ticks;
 }
 
-void MainWindow::mnuFileSave_Click()
+void MainWindow::setTicks(const Ticks& ticks)
+{
+    for (int i = 0; i < postal::kPrefectureCount; ++i)
+        prefectureBox(i)->setChecked(ticks[i]);
+}
+
+void MainWindow::saveTickedPrefectures()
 {
     exportTicked(state_, ticks(), commonDialog_, services_.messages, this);
 }
 
-void MainWindow::mnuFileEnd_Click()
+void MainWindow::requestEnd()
 {
     saveCurrentPosition();
     if (askToEnd())
@@ -240,93 +272,60 @@ void MainWindow::mnuFileEnd_Click()
 }
 
 // The windows behind these commands come later.
-void MainWindow::mnuEditCopy_Click() {}
-void MainWindow::mnuEditRename_Click() {}
-void MainWindow::mnuEditSentaku_HiSentaku_Click() {}
-void MainWindow::mnuEditDelete_Click() {}
-void MainWindow::mnuOptSettei_Click() {}
-void MainWindow::mnuHelpAbout_Click() {}
+void MainWindow::copyFile() {}
+void MainWindow::renameFile() {}
+void MainWindow::selectByRegion() {}
+void MainWindow::deleteFile() {}
+void MainWindow::showSettings() {}
+void MainWindow::showAbout() {}
 
-void MainWindow::mnuHelpContext_KeyWord_Click(int index)
+void MainWindow::showHelpIndex()
 {
-    if (index == 0)
-        services_.help.showIndex(this);
-    else
-        services_.help.showContents(this);
+    services_.help.showIndex(this);
 }
 
-void MainWindow::Toolbar1_ButtonClick(int buttonNumber)
+void MainWindow::showHelpContents()
 {
-    switch (toolbarCommand(buttonNumber)) {
-    case Command::Save:
-        mnuFileSave_Click();
-        break;
-    case Command::Copy:
-        mnuEditCopy_Click();
-        break;
-    case Command::Rename:
-        mnuEditRename_Click();
-        break;
-    case Command::SelectByRegion:
-        mnuEditSentaku_HiSentaku_Click();
-        break;
-    case Command::Delete:
-        mnuEditDelete_Click();
-        break;
-    case Command::Settings:
-        mnuOptSettei_Click();
-        break;
-    case Command::About:
-        mnuHelpAbout_Click();
-        break;
-    case Command::HelpContents:
-        mnuHelpContext_KeyWord_Click(1);
-        break;
-    case Command::None:
-        break;
-    }
+    services_.help.showContents(this);
 }
 
-void MainWindow::Timer1_Timer()
+void MainWindow::clickToolbarButton(int buttonNumber)
 {
-    SetDateTime(state_, services_.clock.now(), services_.locale);
-    statusBar_->setPanelText(2, QString::fromStdString(state_.nowDate));
-    statusBar_->setPanelText(3, QString::fromStdString(state_.nowTime));
+    if (buttonNumber < 1 || buttonNumber > kToolbarPositions)
+        return;
+    if (const char* command = kToolbarButtons[buttonNumber - 1])
+        findChild<QAction*>(QString::fromLatin1(command))->trigger();
 }
 
-void MainWindow::Form_DblClick()
+void MainWindow::updateClock()
 {
-    if (settings::isOn(state_.copies.optDbl))
-        mnuFileEnd_Click();
+    const QDateTime now = services_.clock.now();
+    statusBar_->setPanelText(2, dateText(now.date()));
+    statusBar_->setPanelText(3, timeText(now.time(), services_.locale));
 }
 
-void MainWindow::Frame1_DblClick(int)
+void MainWindow::endOnDoubleClick()
 {
-    Form_DblClick();
-}
-void MainWindow::Toolbar1_DblClick()
-{
-    Form_DblClick();
-}
-void MainWindow::StatusBar1_DblClick()
-{
-    Form_DblClick();
+    if (state_.settings().isOn(settings::Setting::OptDbl))
+        requestEnd();
 }
 
-void MainWindow::Check1_MouseMove(int index)
+void MainWindow::showPrefectureHint(int index)
 {
-    statusBar_->setPanelText(1, Check1(index)->toolTip());
+    statusBar_->setPanelText(1, prefectureBox(index)->toolTip());
 }
-void MainWindow::Frame1_MouseMove(int region)
+
+void MainWindow::showRegionHint(int region)
 {
-    statusBar_->setPanelText(1, Frame1(region)->toolTip());
+    statusBar_->setPanelText(1, regionFrame(region)->toolTip());
 }
-void MainWindow::Form_MouseMove()
+
+void MainWindow::clearHint()
 {
     statusBar_->setPanelText(1, QString());
 }
 
-bool MainWindow::Form_QueryUnload(CloseReason reason)
+bool MainWindow::refuseClose(CloseReason reason)
 {
     if (ended_)
         return false;
@@ -346,23 +345,23 @@ bool MainWindow::sessionEnding(bool mayAsk)
     if (!mayAsk) {
         // Nobody to ask: the position is kept, the ticks stay as last confirmed.
         saveCurrentPosition();
-        state_.store->flush();
+        state_.settings().flush();
         return true;
     }
-    return !Form_QueryUnload(CloseReason::SessionEnd);
+    return !refuseClose(CloseReason::SessionEnd);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     const CloseReason reason = event->spontaneous() ? CloseReason::User : CloseReason::Program;
-    event->setAccepted(!Form_QueryUnload(reason));
+    event->setAccepted(!refuseClose(reason));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == toolbar_ && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        Toolbar1_DblClick();
+        endOnDoubleClick();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -383,7 +382,7 @@ void MainWindow::commitData(QSessionManager& manager)
 void MainWindow::saveCurrentPosition()
 {
     const QPoint frame = pos();
-    savePosition(state_, {scale_.twipsX(frame.x()), scale_.twipsY(frame.y())});
+    savePosition(state_.settings(), {scale_.twipsX(frame.x()), scale_.twipsY(frame.y())});
 }
 
 bool MainWindow::askToEnd()
@@ -394,8 +393,8 @@ bool MainWindow::askToEnd()
 void MainWindow::endConfirmed()
 {
     ended_ = true;
-    saveTicks(state_, ticks());
-    if (!state_.store->flush()) {
+    saveTicks(state_.settings(), ticks());
+    if (!state_.settings().flush()) {
         services_.messages.warn(
             this,
             QStringLiteral(

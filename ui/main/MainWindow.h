@@ -1,15 +1,17 @@
 #pragma once
 // The main window DOZUZEZO: the 47 prefecture boxes in their region frames,
 // the menus, the toolbar and the status bar. It lays out its controls and
-// forwards events to the handlers below; decisions live in plain functions.
+// forwards events to the slots below; decisions live in plain functions.
 
 #include "CommonDialog.h"
 #include "MainWindowSettings.h"
+#include "state/ProgramState.h"
 #include "ui/common/Twips.h"
 #include "ui/common/UiServices.h"
 
 #include <QMainWindow>
 
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QSessionManager;
@@ -28,10 +30,9 @@ public:
     // Why the window is asked to close.
     enum class CloseReason
     {
-        User = 0,       // close box or system menu
-        Program = 1,    // the program's own code
-        SessionEnd = 2, // log-off or shut-down
-        TaskManager = 3,
+        User,       // close box or system menu
+        Program,    // the program's own code
+        SessionEnd, // log-off or shut-down
     };
 
     // The client area, in twips: what a 12000 x 9000 window leaves inside a
@@ -43,50 +44,52 @@ public:
     MainWindow(state::ProgramState& state, UiServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    QCheckBox* Check1(int index) const;
-    QGroupBox* Frame1(int region) const;
-    QToolBar* Toolbar1() const { return toolbar_; }
-    StatusBar* StatusBar1() const { return statusBar_; }
+    QCheckBox* prefectureBox(int index) const;
+    QGroupBox* regionFrame(int region) const;
+    QToolBar* toolbar() const { return toolbar_; }
+    StatusBar* statusPanels() const { return statusBar_; }
     QWidget* background() const;
-    QTimer* Timer1() const { return timer_; }
-    CommonDialog& CommonDialog1() { return commonDialog_; }
+    QTimer* clockTimer() const { return timer_; }
+    CommonDialog& commonDialog() { return commonDialog_; }
     Ticks ticks() const;
+    void setTicks(const Ticks& ticks);
 
-    // Commands.
-    void mnuFileSave_Click();
-    void mnuFileEnd_Click();
-    void mnuEditCopy_Click();
-    void mnuEditRename_Click();
-    void mnuEditSentaku_HiSentaku_Click();
-    void mnuEditDelete_Click();
-    void mnuOptSettei_Click();
-    void mnuHelpContext_KeyWord_Click(int index);
-    void mnuHelpAbout_Click();
-    void Toolbar1_ButtonClick(int buttonNumber);
-
-    // Events.
-    void Timer1_Timer();
-    void Form_DblClick();
-    // Double-clicks on these count as on the window's background.
-    void Frame1_DblClick(int region);
-    void Toolbar1_DblClick();
-    void StatusBar1_DblClick();
-    void Check1_MouseMove(int index);
-    void Frame1_MouseMove(int region);
-    void Form_MouseMove();
     // Runs when the window is asked to close; true keeps it open.
-    bool Form_QueryUnload(CloseReason reason);
+    bool refuseClose(CloseReason reason);
     // The desktop session is ending; false refuses.
     bool sessionEnding(bool mayAsk);
+
+public slots:
+    void saveTickedPrefectures();
+    void requestEnd();
+    void copyFile();
+    void renameFile();
+    void selectByRegion();
+    void deleteFile();
+    void showSettings();
+    void showHelpIndex();
+    void showHelpContents();
+    void showAbout();
+    // Toolbar buttons count 1-12 from the left, separators included.
+    void clickToolbarButton(int buttonNumber);
+    void updateClock();
+    // On the background, a frame's free area, the toolbar or the status bar.
+    void endOnDoubleClick();
+    void showPrefectureHint(int index);
+    void showRegionHint(int region);
+    void clearHint();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createActions();
     void createClient();
-    void Form_Load();
+    void createActions();
+    void createMenus();
+    void createToolbar();
+    void loadSettings();
+    void placeWindow();
     void saveCurrentPosition();
     bool askToEnd();
     void endConfirmed();

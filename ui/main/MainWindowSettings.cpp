@@ -1,72 +1,56 @@
 #include "MainWindowSettings.h"
 
+#include "state/Startup.h"
 #include "ui/common/Twips.h"
-
-#include <cctype>
-#include <cmath>
 
 namespace ui {
 
-namespace {
+using settings::Setting;
 
-// Whether a text starts with a number at all ("  -15", "1500.5", ".5x").
-bool holdsNumber(const std::string& text)
+QSizeF screenTwips(const Screen& screen)
 {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    if (i < text.size() && text[i] == '.')
-        ++i;
-    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
-}
-
-} // namespace
-
-bool tickFromText(const std::string& text)
-{
-    return std::lround(settings::leadingNumber(text)) != 0;
+    const TwipsScale scale(screen.logicalDpiX(), screen.logicalDpiY());
+    return scale.twips(screen.sizePixels());
 }
 
 QPointF centredTwips(const Screen& screen)
 {
-    const TwipsScale scale(screen.logicalDpiX(), screen.logicalDpiY());
-    const QSizeF size = scale.twips(screen.sizePixels());
-    return {(size.width() - kMainWidthTwips) / 2, (size.height() - kMainHeightTwips) / 2};
+    const QSizeF size = screenTwips(screen);
+    const state::PositionTwips centred = state::centredPosition({size.width(), size.height()});
+    return {centred.left, centred.top};
 }
 
-QPointF initialPositionTwips(const settings::SettingCopies& copies, const Screen& screen)
+QPointF initialPositionTwips(const state::SettingCopies& copies, const Screen& screen)
 {
     const QPointF centred = centredTwips(screen);
-    if (settings::isOn(copies.optCent))
+    if (copies.isOn(Setting::OptCent))
         return centred;
-    const double left =
-        holdsNumber(copies.kLeft) ? settings::leadingNumber(copies.kLeft) : centred.x();
-    const double top =
-        holdsNumber(copies.kTop) ? settings::leadingNumber(copies.kTop) : centred.y();
-    return {left, top};
+    const std::string& left = copies.text(Setting::KLeft);
+    const std::string& top = copies.text(Setting::KTop);
+    return {settings::holdsNumber(left) ? settings::leadingNumber(left) : centred.x(),
+            settings::holdsNumber(top) ? settings::leadingNumber(top) : centred.y()};
 }
 
-std::string twipsText(double twips)
+bool topEdgeVisible(const QRect& frame, const QList<QRect>& screens)
 {
-    return std::to_string(std::lround(twips));
-}
-
-void savePosition(state::ProgramState& state, QPointF positionTwips)
-{
-    state.copies.kTop = twipsText(positionTwips.y());
-    state.copies.kLeft = twipsText(positionTwips.x());
-    state.store->write(settings::kPosition, "K_Top", state.copies.kTop);
-    state.store->write(settings::kPosition, "K_Left", state.copies.kLeft);
-}
-
-void saveTicks(state::ProgramState& state, const Ticks& ticks)
-{
-    for (int i = 0; i < postal::kPrefectureCount; ++i) {
-        state.copies.kenOnOff[i].assign(1, ticks[i] ? '1' : '0');
-        state.store->write(settings::kKenOnOff, settings::kenOnOffKey(i), state.copies.kenOnOff[i]);
+    const QRect edge(frame.left(), frame.top(), frame.width(), 1);
+    for (const QRect& screen : screens) {
+        if (screen.intersects(edge))
+            return true;
     }
+    return false;
+}
+
+void savePosition(state::Settings& settings, QPointF positionTwips)
+{
+    settings.write(Setting::KTop, settings::twipsText(positionTwips.y()));
+    settings.write(Setting::KLeft, settings::twipsText(positionTwips.x()));
+}
+
+void saveTicks(state::Settings& settings, const Ticks& ticks)
+{
+    for (int i = 0; i < postal::kPrefectureCount; ++i)
+        settings.writeTick(i, ticks[i]);
 }
 
 } // namespace ui

@@ -1,5 +1,6 @@
-#include "SettingCopies.h"
+#include "SettingsTable.h"
 
+#include <cmath>
 #include <charconv>
 #include <cstddef>
 #include <limits>
@@ -20,7 +21,7 @@ bool isDigit(char c)
 // fraction and an exponent; whatever follows is ignored. Parsed by hand up to
 // from_chars so that neither the C locale's decimal comma nor "inf"/"nan"
 // can sneak in.
-double leadingNumber(const std::string& text)
+double leadingNumber(std::string_view text)
 {
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -69,6 +70,73 @@ double leadingNumber(const std::string& text)
         value = large ? std::numeric_limits<double>::infinity() : 0;
     }
     return negative ? -value : value;
+}
+
+std::string tickKey(int prefectureIndex)
+{
+    return "Ken_OnOff(" + std::to_string(prefectureIndex) + ")";
+}
+
+std::string read(const SettingsStore& store, Setting setting)
+{
+    const SettingKey& key = keyOf(setting);
+    return store.read(key.section, key.key);
+}
+
+void write(SettingsStore& store, Setting setting, std::string_view text)
+{
+    const SettingKey& key = keyOf(setting);
+    store.write(key.section, key.key, text);
+}
+
+std::string readTick(const SettingsStore& store, int prefectureIndex)
+{
+    return store.read(kTickSection, tickKey(prefectureIndex));
+}
+
+void writeTick(SettingsStore& store, int prefectureIndex, std::string_view text)
+{
+    store.write(kTickSection, tickKey(prefectureIndex), text);
+}
+
+bool holdsNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i < text.size() && text[i] == '.')
+        ++i;
+    return i < text.size() && isDigit(text[i]);
+}
+
+bool isTicked(std::string_view text)
+{
+    return std::lround(leadingNumber(text)) != 0;
+}
+
+std::string_view tickText(bool ticked)
+{
+    return ticked ? "1" : "0";
+}
+
+std::string twipsText(double twips)
+{
+    return std::to_string(std::lround(twips));
+}
+
+int tabIndex(std::string_view text)
+{
+    if (text.empty() || text.size() > 3)
+        return -1;
+    int value = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }
 
 } // namespace settings

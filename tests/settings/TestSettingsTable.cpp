@@ -1,5 +1,4 @@
-#include "settings/SettingCopies.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 
 #include <gtest/gtest.h>
 

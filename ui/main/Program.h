@@ -1,0 +1,53 @@
+#pragma once
+// The windowed program from start to end: the toolkit's look, the settings
+// store, start-up with its messages, and the main window over the real
+// dialogs, clock, screen and help.
+
+#include "state/ProgramState.h"
+#include "ui/common/Clock.h"
+#include "ui/common/FileChooser.h"
+#include "ui/common/Help.h"
+#include "ui/common/MessageBoxes.h"
+#include "ui/common/Screen.h"
+#include "ui/common/UiServices.h"
+
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QApplication;
+
+namespace settings {
+class SettingsStore;
+}
+
+namespace ui {
+
+class MainWindow;
+
+class Program
+{
+public:
+    // Sets the look every window shares; call once the application exists.
+    explicit Program(QApplication& application);
+    ~Program();
+
+    // Runs start-up and shows the main window. "--list <file>" loads that
+    // list for this run only; nothing about it is stored.
+    MainWindow& start(const QStringList& arguments);
+    // The event loop until the program ends; then the settings are flushed.
+    int exec();
+
+private:
+    std::unique_ptr<settings::SettingsStore> store_;
+    QtMessageBoxes messages_;
+    QtFileChooser files_;
+    SystemClock clock_;
+    QtScreen screen_;
+    HelpViewer help_;
+    std::unique_ptr<UiServices> services_;
+    std::optional<state::ProgramState> state_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+} // namespace ui
