@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Time from process start to the main window painted, on the published list
 # with no splash, under a virtual X screen (hyperfine, median of many runs).
-# The program ends itself once shown (DOZUZEZO_QUIT_WHEN_SHOWN), so each
-# figure also holds the program's exit.
+# It runs bench/startup_harness: the program's own start-up, ending itself
+# once the main window has painted, so each figure also holds the exit.
 #   scripts/bench-startup.sh [build-dir]      (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-program=$build/app/dozuzezo
+program=$build/bench/startup_harness
 zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
 [ -x "$program" ] || { echo "build first: $program is missing" >&2; exit 1; }
 if [ ! -f "$zip" ]; then
@@ -23,7 +23,7 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
-export DISPLAY=$display DOZUZEZO_SETTINGS=$work/settings.ini DOZUZEZO_QUIT_WHEN_SHOWN=1
+export DISPLAY=$display DOZUZEZO_SETTINGS=$work/settings.ini
 hyperfine -N --warmup 3 --runs ${RUNS:-30} --export-json "$work/startup.json" \
     -n "real list" "$program --list $work/KEN_ALL.CSV" \
     -n "made-up sample" "$program --list $root/samples/made_up_sample_ken_all.csv" >/dev/null

@@ -4,8 +4,8 @@
 #
 #   scripts/screenshot.sh [list.csv] [out.png]
 #
-# Without a list it uses the published list unzipped from $REAL_LIST_ZIP
-# (default /work/shared/data/ken_all.zip) into a temporary folder; pass
+# Without a list it uses the published list unzipped from $DOZUZEZO_REAL_LIST_ZIP
+# (default ../shared/data/ken_all.zip beside the repository) into a temporary folder; pass
 # samples/made_up_sample_ken_all.csv for the project's own sample.
 # The program is $BUILD_DIR/app/dozuzezo (BUILD_DIR defaults to build/).
 set -euo pipefail
@@ -21,9 +21,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 if [ -z "$list" ]; then
-    zip=${REAL_LIST_ZIP:-/work/shared/data/ken_all.zip}
+    zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
     [ -f "$zip" ] || { echo "no list given and no $zip" >&2; exit 1; }
-    unzip -q "$zip" -d "$work"
+    (cd "$work" && cmake -E tar xf "$zip")
     list=$(find "$work" -maxdepth 1 -iname 'ken_all.csv' | head -n 1)
 fi
 list=$(cd "$(dirname "$list")" && pwd)/$(basename "$list")

@@ -108,12 +108,10 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
 
     settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies);
     for (int i = 0; i < kTickCount; ++i) {
-        std::string tick = settings::readTick(store, i);
-        if (tick.empty()) {
-            tick = settings::kTickFallback;
-            settings::writeTick(store, i, tick);
-        }
-        copies.setTickText(i, std::move(tick));
+        const std::string tick = settings::readTick(store, i);
+        if (tick.empty())
+            settings::writeTick(store, i, settings::kTickFallback);
+        copies.setTickText(i, tick.empty() ? std::string(settings::kTickFallback) : tick);
     }
     return result;
 }

@@ -1,8 +1,10 @@
 #include "settings/SettingsTable.h"
+#include "tests/support/MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 using settings::leadingNumber;
 
@@ -23,4 +25,50 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartAndIgnoresTheRest)
     };
     for (const auto& c : cases)
         EXPECT_EQ(leadingNumber(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(TypedReaders, ReadStoredTextsAsTheProgramAlwaysHas)
+{
+    using namespace settings;
+    // Ticks: the leading number rounded; only 0 clears.
+    EXPECT_TRUE(isTicked("1"));
+    EXPECT_TRUE(isTicked("-1"));
+    EXPECT_TRUE(isTicked("0.5"));
+    EXPECT_FALSE(isTicked("0.4"));
+    EXPECT_FALSE(isTicked("0"));
+    EXPECT_FALSE(isTicked("abc"));
+    EXPECT_FALSE(isTicked(""));
+    EXPECT_EQ(tickText(true), "1");
+    EXPECT_EQ(tickText(false), "0");
+    // Flags: exactly "1".
+    EXPECT_TRUE(isOn("1"));
+    for (const char* off : {"0", "", "2", " 1", "1 ", "01", "true"})
+        EXPECT_FALSE(isOn(off)) << '"' << off << '"';
+    // Positions: a number must start the text for it to place the window.
+    for (const char* number : {"0", "-15", " 7", "+4", ".5", "1500.5x"})
+        EXPECT_TRUE(holdsNumber(number)) << '"' << number << '"';
+    for (const char* text : {"", "abc", "-", ".", "- 5", "x1"})
+        EXPECT_FALSE(holdsNumber(text)) << '"' << text << '"';
+    EXPECT_EQ(twipsText(1500.4), "1500");
+    EXPECT_EQ(twipsText(-0.6), "-1");
+    // Tab indexes: plain decimal digits only.
+    EXPECT_EQ(tabIndex("0"), 0);
+    EXPECT_EQ(tabIndex("1"), 1);
+    for (const char* other : {"", "-1", " 1", "1x", "abc", "99999"})
+        EXPECT_EQ(tabIndex(other), -1) << '"' << other << '"';
+}
+
+TEST(SettingsTable, KeysAreReadAndWrittenUnderTheirStoredNames)
+{
+    testsupport::MemorySettingsStore store;
+    settings::write(store, settings::Setting::OptCent, "1");
+    settings::write(store, settings::Setting::YubinFile, "x.csv");
+    settings::writeTick(store, 46, "0");
+    using Access = testsupport::MemorySettingsStore::Access;
+    EXPECT_EQ(store.writes(), (std::vector<Access>{{"Position", "OptCent", "1"},
+                                                   {"Config", "Yubin_File", "x.csv"},
+                                                   {"Ken_on_off", "Ken_OnOff(46)", "0"}}));
+    EXPECT_EQ(settings::read(store, settings::Setting::OptCent), "1");
+    EXPECT_EQ(settings::readTick(store, 46), "0");
+    EXPECT_EQ(settings::readTick(store, 0), "");
 }
