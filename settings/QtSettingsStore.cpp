@@ -81,11 +81,6 @@ bool QtSettingsStore::flush()
     return settings_->status() != QSettings::AccessError;
 }
 
-QString QtSettingsStore::location() const
-{
-    return settings_->fileName();
-}
-
 std::unique_ptr<SettingsStore> openUserStore()
 {
     const QString iniFile = qEnvironmentVariable("DOZUZEZO_SETTINGS");

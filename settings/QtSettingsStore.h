@@ -23,7 +23,6 @@ public:
     void write(std::string_view section, std::string_view key, std::string_view value) override;
     bool flush() override;
 
-    QString location() const;
 
 private:
     std::unique_ptr<QSettings> settings_;
