@@ -64,6 +64,7 @@ std::string systemText(int e)
     switch (e) {
     case ENOENT: return "ファイルが存在しません";
     case EISDIR: return "フォルダです";
+    case ESPIPE: return "通常のファイルではありません";
     case EACCES:
     case EPERM: return "アクセスが拒否されました";
     case EIO: return "入出力エラーが発生しました";
@@ -119,6 +120,11 @@ bool looksLikeZip(const std::filesystem::path& path)
     const std::string ext = utf8(path.extension());
     if (sameIgnoringAsciiCase(ext, ".zip"))
         return true;
+    // Only a plain file is peeked at: bytes taken from a pipe would be lost
+    // to the list reader.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary);
     char magic[4] = {};
     return in.read(magic, 4) && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
@@ -142,6 +148,11 @@ std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path
         error.sysError = EISDIR;
         return fail(ZipError::Kind::CannotOpen);
     }
+    // An archive is read from its end, which a pipe or device does not have.
+    if (!std::filesystem::is_regular_file(status)) {
+        error.sysError = ESPIPE;
+        return fail(ZipError::Kind::CannotOpen);
+    }
     {
         // Whatever its name, a file that does not begin like an archive is
         // not a damaged one.
@@ -154,9 +165,7 @@ std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path
         if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
             return fail(ZipError::Kind::NotAZip);
     }
-    const std::uint64_t archiveSize = std::filesystem::is_regular_file(status)
-                                          ? static_cast<std::uint64_t>(std::filesystem::file_size(path, ec))
-                                          : 0;
+    const std::uint64_t archiveSize = static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
 
     zip_error_t openError;
     zip_error_init(&openError);
@@ -207,7 +216,7 @@ std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path
     if (st.size > limit)
         return fail(ZipError::Kind::TooLarge);
     // Packed data cannot be larger than the archive that holds it.
-    if (archiveSize != 0 && st.comp_size > archiveSize)
+    if (st.comp_size > archiveSize)
         return fail(ZipError::Kind::Damaged);
 
     ZipListBytes result{std::string(error.entry), {}};

@@ -8,6 +8,7 @@
 #include <zip.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 using platform::ZipError;
@@ -155,6 +156,7 @@ TEST(ZipList, RefusesWhatIsNotAnArchive)
     testsupport::writeFile(dir / "blank.zip", "");
     testsupport::writeFile(dir / "P.zip", "P");
     std::filesystem::create_directory(dir / "folder.zip");
+    ASSERT_EQ(mkfifo((dir / "pipe.zip").c_str(), 0600), 0);
 
     struct Case
     {
@@ -168,6 +170,7 @@ TEST(ZipList, RefusesWhatIsNotAnArchive)
         {"P.zip", Kind::NotAZip, "「P.zip」は zip 書庫ではありません。"},
         {"missing.zip", Kind::CannotOpen, "zip 書庫「missing.zip」を開けません（ファイルが存在しません）。"},
         {"folder.zip", Kind::CannotOpen, "zip 書庫「folder.zip」を開けません（フォルダです）。"},
+        {"pipe.zip", Kind::CannotOpen, "zip 書庫「pipe.zip」を開けません（通常のファイルではありません）。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,6 +284,9 @@ TEST(ZipList, TellsListNamesAndArchivesApart)
     EXPECT_TRUE(platform::looksLikeZip(dir / "text.ZIP"));
     EXPECT_TRUE(platform::looksLikeZip(dir / "absent.zip"));
     EXPECT_FALSE(platform::looksLikeZip(dir / "absent.csv"));
+    // A pipe is never read from here: what it gives belongs to the list reader.
+    ASSERT_EQ(mkfifo((dir / "pipe.csv").c_str(), 0600), 0);
+    EXPECT_FALSE(platform::looksLikeZip(dir / "pipe.csv"));
 }
 
 TEST(ZipList, ReadsThePublishedArchiveByteForByte)
