@@ -10,16 +10,35 @@
 
 namespace cli {
 
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kBridge = "dozuzezo-settings-bridge.dll";
+#else
+constexpr const char* kBridge = "libdozuzezo-settings-bridge.so";
+#endif
+
+// Beside the program in the build tree; in the library folder once installed.
+std::filesystem::path bridgeModule()
+{
+    const std::filesystem::path folder = platform::programFolder();
+    const std::filesystem::path beside = folder / kBridge;
+    std::error_code ec;
+    if (std::filesystem::exists(beside, ec))
+        return beside;
+    return (folder / DOZUZEZO_BRIDGE_FOLDER / kBridge).lexically_normal();
+}
+
+} // namespace
+
 std::optional<std::filesystem::path> configuredList(std::string& error)
 {
     using Query = int (*)(char*, int);
-    const std::filesystem::path folder = platform::programFolder();
+    const std::filesystem::path module = bridgeModule();
 #ifdef _WIN32
-    const std::filesystem::path module = folder / "dozuzezo-settings-bridge.dll";
     HMODULE handle = LoadLibraryW(module.c_str());
     Query query = handle ? reinterpret_cast<Query>(GetProcAddress(handle, "dozuzezo_configured_list")) : nullptr;
 #else
-    const std::filesystem::path module = folder / "libdozuzezo-settings-bridge.so";
     void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     Query query = handle ? reinterpret_cast<Query>(dlsym(handle, "dozuzezo_configured_list")) : nullptr;
 #endif

@@ -6,7 +6,7 @@
 namespace cli {
 
 // The list file named by the settings, through the settings bridge beside
-// this program. Empty, with the reason in `error`, when it cannot be read.
+// this program or in its installed library folder. Empty, with the reason in `error`, when it cannot be read.
 std::optional<std::filesystem::path> configuredList(std::string& error);
 
 } // namespace cli

@@ -20,5 +20,13 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-l" || args[i] == "--list" || args[i] == "-o" || args[i] == "--output") {
+            ++i;  // a file may be called anything
+        } else if (args[i] == "--version") {
+            std::cout << "dozuzezo-export (vevoz君) " DOZUZEZO_VERSION "\n";
+            return std::cout.flush() ? 0 : 4;
+        }
+    }
     return cli::runExport(args, cli::configuredList, std::cout, std::cerr);
 }

@@ -1,0 +1,63 @@
+#pragma once
+// The postal-code list read straight out of the zip archive the postal
+// service publishes (ken_all.zip), without unzipping it first.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace platform {
+
+// The largest list the program holds; a larger entry is refused before
+// anything is inflated.
+inline constexpr std::uint64_t kMaxListBytes = std::uint64_t(1) << 30;
+
+struct ZipListBytes
+{
+    std::string entryName;  // as stored in the archive, folders included
+    std::string bytes;      // the list exactly as it was packed
+};
+
+struct ZipError
+{
+    enum class Kind {
+        CannotOpen,          // missing, a folder, unreadable
+        NotAZip,             // some other kind of file, whatever its name
+        Damaged,             // cut short or inconsistent
+        CrcMismatch,         // the list's bytes differ from what was packed
+        NoList,
+        TwoLists,
+        Encrypted,
+        TooLarge,            // declared larger than kMaxListBytes
+        LargerThanDeclared,  // inflates past its declared size
+        Unsupported,         // a compression method we cannot inflate
+    };
+    Kind kind;
+    std::filesystem::path archive{};
+    std::string entry{};       // the list's name in the archive, where known
+    std::string otherEntry{};  // TwoLists: the second one
+    std::uint64_t size = 0;  // TooLarge, LargerThanDeclared: the declared size
+    int method = 0;          // Unsupported: the zip compression method
+    int sysError = 0;        // CannotOpen, Damaged: errno, where there was one
+
+    // One or two Japanese sentences naming the archive and, where known, the entry.
+    std::string message() const;
+};
+
+// True for the names a list has inside an archive: KEN_ALL.CSV or
+// utf_ken_all.csv, in any folder, whatever the case.
+bool isListEntryName(std::string_view name);
+
+// True where the file should be read as an archive: its name ends in .zip
+// (any case) or it begins with a zip signature.
+bool looksLikeZip(const std::filesystem::path& path);
+
+// The one list inside the archive at `path`, checked against its CRC.
+// Memory stays within the archive's size plus the declared size of the list,
+// and no more than `limit` bytes are ever inflated.
+std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path,
+                                                     std::uint64_t limit = kMaxListBytes);
+
+} // namespace platform
