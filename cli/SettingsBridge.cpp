@@ -21,9 +21,11 @@ extern "C" BRIDGE_EXPORT int dozuzezo_configured_list(char* buffer, int size)
     auto store = settings::openUserStore();
     const std::string folder = store->read(settings::kConfig, "FolderName");
     const std::string file = store->read(settings::kConfig, "Yubin_File");
-    const std::filesystem::path dir = folder.empty() ? platform::programFolder()
-                                                     : std::filesystem::path(folder);
-    const std::string path = (dir / (file.empty() ? std::string("ken_all.csv") : file)).string();
+    auto fromText = [](const std::string& text) {
+        return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    };
+    const std::filesystem::path dir = folder.empty() ? platform::programFolder() : fromText(folder);
+    const std::u8string path = (dir / (file.empty() ? std::filesystem::path("ken_all.csv") : fromText(file))).u8string();
     if (static_cast<int>(path.size()) >= size)
         return -1;
     std::memcpy(buffer, path.c_str(), path.size() + 1);
