@@ -61,15 +61,16 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
         return ReadError{ReadError::Kind::CannotOpen, errno};
     if (isFolder(st))
         return ReadError{ReadError::Kind::CannotOpen, EISDIR};
+    std::uint64_t size = 0;
     if (isPlain(st)) {
-        const auto size = static_cast<std::uint64_t>(st.st_size);
+        size = static_cast<std::uint64_t>(st.st_size);
         if (size > limit)
             return ReadError{ReadError::Kind::TooLarge, 0};
         receiver.expectSize(size);
     }
 
     std::uint64_t total = 0;
-    for (std::size_t block = kFirstBlock;; block = kBlock) {
+    for (std::size_t block = kFirstBlock;;) {
         const std::span<char> room = receiver.room(block);
         const long long n = readSome(fd, room.data(), std::min(room.size(), block));
         if (n < 0) {
@@ -85,6 +86,9 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
             return ReadError{ReadError::Kind::TooLarge, 0};
         if (!receiver.received(static_cast<std::size_t>(n)))
             return std::nullopt;
+        // After the first block, a plain file's rest in one go (and one byte
+        // more, to see its end); a stream as it comes.
+        block = total < size ? std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1) : kBlock;
     }
 }
 

@@ -27,6 +27,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace postal {
 
@@ -59,6 +60,11 @@ private:
     // Reads the whole lines in [from, to); the byte at `to` is a NUL or the
     // first byte after a line feed. Adds their rows, or sets error_.
     bool readLines(std::size_t from, std::size_t to, bool keepRows);
+    // As readLines, a large stretch in two halves at once.
+    bool readManyLines(std::size_t from, std::size_t to);
+    // The reading itself: lines counted on from `line`, rows added unless null.
+    static std::optional<LoadError> scanLines(const char* base, std::size_t from, std::size_t to,
+                                              std::size_t& line, std::vector<PostalList::Row>* rows);
 
     std::unique_ptr<PostalList> list_;
     std::size_t capacity_ = 0;   // bytes, not counting the padding after them
