@@ -220,4 +220,30 @@ TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
     EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
 }
 
+// The list as published is KEN_ALL.CSV; the default name is ken_all.csv.
+TEST_F(Startup, FindsTheListWithoutRegardToCaseAndNamesTheFileRead)
+{
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102"));
+    auto result = run();
+    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
+    ASSERT_TRUE(result.table);
+    EXPECT_EQ(result.table->rowCount(), 2u);
+    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
+
+    writeFile(dir / "ken_all.csv", row("01101"));  // an exact match wins
+    result = run();
+    EXPECT_EQ(result.listPath, dir / "ken_all.csv");
+    EXPECT_EQ(result.table->rowCount(), 1u);
+
+    std::filesystem::remove(dir / "ken_all.csv");
+    writeFile(dir / "KEN_ALL.CSV", row("01101") + "01102,\"cut");
+    result = run();
+    EXPECT_FALSE(result.table);
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_NE(ui.warnings[0].find("「" + (dir / "KEN_ALL.CSV").string() + "」"), std::string::npos)
+        << ui.warnings[0];
+}
+
 } // namespace
