@@ -31,7 +31,8 @@ private:
 // so a shell's >> keeps appending.
 bool writesStandardOutput(const std::filesystem::path& output)
 {
-    const std::string text = output.generic_string();
+    const std::u8string generic = output.generic_u8string();
+    const std::string text(generic.begin(), generic.end());
     return text == "-" || text == "/dev/stdout" || text == "/dev/fd/1" || text == "/proc/self/fd/1";
 }
 

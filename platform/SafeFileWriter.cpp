@@ -86,7 +86,8 @@ extern "C" void removeTempsAndDie(int sig)
 // The descriptor that names such as /dev/stdout or /proc/self/fd/1 stand for.
 std::optional<int> descriptorName(const fs::path& path)
 {
-    const std::string text = path.generic_string();
+    const std::u8string generic = path.generic_u8string();
+    const std::string text(generic.begin(), generic.end());
     if (text == "/dev/stdout")
         return 1;
     if (text == "/dev/stderr")
