@@ -1,6 +1,7 @@
 #include "ConfiguredList.h"
 
 #include "platform/FileSystem.h"
+#include "platform/SafeFileWriter.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,7 +44,7 @@ std::optional<std::filesystem::path> configuredList(std::string& error)
     Query query = handle ? reinterpret_cast<Query>(dlsym(handle, "dozuzezo_configured_list")) : nullptr;
 #endif
     if (!query) {
-        error = "設定を読めないため一覧の場所が分かりません（" + module.string() +
+        error = "設定を読めないため一覧の場所が分かりません（" + platform::pathText(module) +
                 "）。-l で一覧ファイルを指定して下さい。";
         return std::nullopt;
     }

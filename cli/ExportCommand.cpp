@@ -2,6 +2,8 @@
 
 #include "postal/Catalogue.h"
 #include "postal/PostalList.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeFileWriter.h"
 
 #include <ostream>
 
@@ -25,6 +27,15 @@ private:
     std::ostream& out_;
 };
 
+// "-" and the names of the open standard output: written through `out`,
+// so a shell's >> keeps appending.
+bool writesStandardOutput(const std::filesystem::path& output)
+{
+    const std::u8string generic = output.generic_u8string();
+    const std::string text(generic.begin(), generic.end());
+    return text == "-" || text == "/dev/stdout" || text == "/dev/fd/1" || text == "/proc/self/fd/1";
+}
+
 } // namespace
 
 std::string usage()
@@ -37,9 +48,12 @@ std::string usage()
            "\n"
            "都道府県: JIS コード (13 または 1～47) か名前 (東京都、東京)。複数指定できます。\n"
            "  -a, --all            47 都道府県すべて\n"
-           "  -l, --list ファイル  読み込む一覧 (省略時は各種設定の ken_all.csv 保存先の一覧)\n"
-           "  -o, --output ファイル 保存ファイル (- は標準出力)。既存のファイルは、\n"
-           "                       すべて書き終えてから置き換えます。\n"
+           "  -l, --list ファイル  読み込む一覧 (省略時は各種設定の ken_all.csv 保存先の一覧)。\n"
+           "                       その名前のファイルがなければ、大文字と小文字だけが違う\n"
+           "                       ファイル (KEN_ALL.CSV など) を読み込みます。\n"
+           "  -o, --output ファイル 保存ファイル (- は標準出力)。一覧をすべて読み込んで確かめてから\n"
+           "                       書き出し、既存のファイルはすべて書き終えてから置き換えます。\n"
+           "                       読み取り専用のファイルは上書きしません。\n"
            "  -h, --help           この説明\n"
            "      --version        版数を表示\n"
            "\n"
@@ -114,22 +128,27 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         out << usage();
         return Ok;
     }
-    std::optional<std::filesystem::path> listPath = parsed->list;
-    if (!listPath) {
-        listPath = defaultList(problem);
-        if (!listPath) {
+    std::optional<std::filesystem::path> asked = parsed->list;
+    if (!asked) {
+        asked = defaultList(problem);
+        if (!asked) {
             err << kProgram << ": " << problem << "\n";
             return ListError;
         }
     }
+    // The same finding as the window's: KEN_ALL.CSV for ken_all.csv.
+    const platform::FoundFile found = platform::findFileIgnoringCase(asked->parent_path(), asked->filename());
+    if (const std::string note = platform::caseChoiceNote(found); !note.empty())
+        err << kProgram << ": " << note << "\n";
+    const std::filesystem::path& listPath = found.path;
     auto refused = [&](const postal::LoadError& e) {
-        err << kProgram << ": 一覧「" << listPath->string() << "」を読み込めません: " << e.message()
+        err << kProgram << ": 一覧「" << platform::pathText(listPath) << "」を読み込めません: " << e.message()
             << "\n";
         return ListError;
     };
-    if (parsed->output == "-") {
-        // Nothing may reach a pipe before the whole list has been checked.
-        postal::LoadResult loaded = postal::PostalList::load(*listPath, postal::PostalList::Reading::Mapped);
+    if (writesStandardOutput(parsed->output)) {
+        // Read and checked whole first: nothing reaches a pipe from a refused list.
+        postal::LoadResult loaded = postal::PostalList::load(listPath);
         if (!loaded)
             return refused(*loaded.error);
         StreamSink sink(out);
@@ -139,7 +158,7 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         }
         return Ok;
     }
-    const postal::FileExportResult result = postal::exportListFile(*listPath, parsed->chosen, parsed->output);
+    const postal::FileExportResult result = postal::exportListFile(listPath, parsed->chosen, parsed->output);
     if (result.loadError)
         return refused(*result.loadError);
     if (result.writeError) {

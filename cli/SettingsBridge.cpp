@@ -29,7 +29,7 @@ extern "C" BRIDGE_EXPORT int dozuzezo_configured_list(char* buffer, int size)
         folder.empty() ? platform::programFolder()
                        : std::filesystem::path(std::u8string(folder.begin(), folder.end()));
     const std::u8string utf8 = (dir / std::u8string(file.begin(), file.end())).u8string();
-    const std::string path(utf8.begin(), utf8.end());
+    const std::u8string& path = utf8;
     if (static_cast<int>(path.size()) >= size)
         return -1;
     std::memcpy(buffer, path.c_str(), path.size() + 1);

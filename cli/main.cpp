@@ -1,6 +1,8 @@
 #include "ConfiguredList.h"
 #include "ExportCommand.h"
 
+#include "platform/SafeFileWriter.h"
+
 #include <csignal>
 #include <iostream>
 #ifdef _WIN32
@@ -15,6 +17,8 @@ int main(int argc, char** argv)
     // half-way through the file.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // Interrupted, we leave no half-written temporary file behind.
+    platform::removeTemporaryFilesOnSignals();
 #ifdef _WIN32
     // "-o -" writes the list's own CR LF, untranslated.
     _setmode(_fileno(stdout), _O_BINARY);

@@ -1,5 +1,8 @@
 #include "FileSystem.h"
 
+#include "SafeFileWriter.h"
+
+#include <algorithm>
 #include <system_error>
 
 #ifdef _WIN32
@@ -39,6 +42,58 @@ std::filesystem::path programFolder()
         return std::filesystem::current_path();
 #endif
     return exe.parent_path();
+}
+
+namespace {
+
+std::string foldCase(const std::filesystem::path& name)
+{
+    std::string text = pathText(name);
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::filesystem::path& name)
+{
+    FoundFile result;
+    result.path = folder / name;
+    if (isPlainFile(result.path)) {
+        result.found = true;
+        return result;
+    }
+    const std::string wanted = foldCase(name);
+    std::vector<std::filesystem::path> matches;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::filesystem::path entry = folder / it->path().filename();
+        if (foldCase(entry.filename()) == wanted && isPlainFile(entry))
+            matches.push_back(entry);
+    }
+    if (matches.empty())
+        return result;
+    std::sort(matches.begin(), matches.end(), [](const auto& a, const auto& b) {
+        return a.filename().native() < b.filename().native();
+    });
+    result.path = matches.front();
+    result.found = true;
+    result.alsoMatching.assign(matches.begin() + 1, matches.end());
+    return result;
+}
+
+std::string caseChoiceNote(const FoundFile& found)
+{
+    if (found.alsoMatching.empty())
+        return {};
+    std::string others;
+    for (const auto& p : found.alsoMatching)
+        others += "「" + pathText(p.filename()) + "」";
+    return "大文字と小文字だけが違う一覧が複数あるため、「" + pathText(found.path.filename()) +
+           "」を読み込みます（ほかに " + others + "）。";
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 // The few file-system facts the program asks of its platform.
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -10,5 +12,22 @@ bool isPlainFile(const std::filesystem::path& path);
 
 // The folder that holds the running program, without a trailing separator.
 std::filesystem::path programFolder();
+
+struct FoundFile
+{
+    std::filesystem::path path;  // the file to read; the asked-for name when none was found
+    bool found = false;
+    // Other plain files whose names differ from the chosen one only in case.
+    std::vector<std::filesystem::path> alsoMatching;
+};
+
+// The plain file `folder`/`name`. Where there is none, a plain file in
+// `folder` whose name differs only in case (the published zip holds
+// KEN_ALL.CSV, the default name is ken_all.csv); of several such, the first
+// in byte order (KEN_ALL.CSV before Ken_All.csv before ken_all.csv).
+FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::filesystem::path& name);
+
+// Japanese, for the case where several names matched: which one is read.
+std::string caseChoiceNote(const FoundFile& found);
 
 } // namespace platform

@@ -1,24 +1,10 @@
 #pragma once
 // The nationwide postal-code list held in memory, exactly as read.
-//
-// Reading rules (strict: a damaged list is refused with its line number,
-// never guessed at, so no data can slide into the wrong field):
-//  - a line ends in CR LF, LF or a lone CR; the last line must end too,
-//    otherwise the file counts as cut short;
-//  - a line holds exactly 15 fields separated by commas; an empty line is a
-//    line of one field;
-//  - a field that starts with a double quote runs to the next double quote,
-//    which must be followed by a comma or the line end; its content may hold
-//    commas and spaces but no line end;
-//  - an unquoted field runs to the next comma or line end and holds no quote;
-//  - no NUL byte anywhere;
-//  - field 1 starts with two digits 01-47: the JIS code of the row's prefecture.
-// Bytes are never converted: Shift-JIS and UTF-8 lists load alike.
+// ListParser.h has the reading rules.
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,19 +14,22 @@
 namespace postal {
 
 inline constexpr int kFieldCount = 15;
+// Larger lists are refused: the published one is about 12 MB.
+inline constexpr std::uint64_t kMaxListBytes = std::uint64_t(1) << 30;
 
 struct LoadError
 {
     enum class Kind {
         CannotOpen,     // missing, a folder, unreadable (see sysError)
         ReadFailed,     // read error part-way
-        TooLarge,       // beyond what the program can hold
+        TooLarge,       // beyond kMaxListBytes
         FieldCount,     // a line with other than 15 fields (fieldCount)
         UnclosedQuote,  // a quoted field without its closing quote on its line
         QuoteInField,   // a quote inside an unquoted field, or text after a closing quote
         NulByte,        // a NUL byte
         CutShort,       // the last line has no line end
         BadCode,        // field 1 does not start with a JIS code 01-47
+        ByteOrderMark,  // the file starts with a UTF-8 byte-order mark
     };
     Kind kind{};
     std::size_t line = 0;  // 1-based; 0 when no line applies
@@ -73,19 +62,11 @@ public:
         bool verbatim;         // every row's bytes already are its export line
     };
 
-    enum class Reading {
-        Copy,    // the list keeps its own copy of the file: for the program's whole run
-        Mapped,  // the file is read in place: cheaper, for short runs that end before
-                 // anyone could change the file (the command-line export)
-    };
-    static LoadResult load(const std::filesystem::path& path, Reading reading = Reading::Copy);
-    // As above, running `alongside` on the file's bytes in another thread
-    // while they are checked; it has ended when load returns. It also gets
-    // the open file's descriptor (-1 where there is none to share).
-    using Alongside = std::function<void(std::string_view bytes, int fd)>;
-    static LoadResult load(const std::filesystem::path& path, Reading reading,
-                           const Alongside& alongside);
-    static LoadResult parse(std::string bytes);
+    // Reads the file whole (ordinary reads, a copy of its own), then checks
+    // it; a damaged list is refused as soon as the damage has been read.
+    static LoadResult load(const std::filesystem::path& path);
+    // Bytes that came from elsewhere (a zip, a test).
+    static LoadResult parse(std::string_view bytes);
 
     PostalList();  // empty list: no rows
     ~PostalList();
@@ -109,19 +90,23 @@ public:
     std::string_view span(std::size_t first, std::size_t last) const;
 
 private:
+    friend class ListParser;
+
     struct Row
     {
-        std::uint32_t start;  // offset of the line's first byte (lists stay under 4 GB)
-        std::uint32_t length;  // line length without its line end
+        std::uint32_t start;     // offset of the line's first byte
+        std::uint32_t length;    // line length without its line end
         std::uint8_t endLength;  // 1 or 2 (CR LF)
         std::uint8_t jisCode;
         bool verbatim;
     };
-    friend class ListParser;
+    struct FreeBytes
+    {
+        void operator()(char* p) const;
+    };
 
-    class Storage;
-    std::unique_ptr<Storage> storage_;
-    std::string_view bytes_;
+    std::unique_ptr<char, FreeBytes> bytes_;
+    std::size_t size_ = 0;
     std::vector<Row> rows_;
     std::vector<Run> runs_;
 };

@@ -8,7 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libzip-dev libdeflate-dev
     librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db bash-completion
-    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 ccache
+    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3
+    clang ccache
 )
 missing=()
 for p in "${packages[@]}"; do

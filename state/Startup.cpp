@@ -85,10 +85,15 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
         ui.showSplash();
 
     settleRange(store, Setting::FolderName, Setting::YubinFile, options, copies);
-    result.listPath = options.listOverride ? *options.listOverride
-                                           : pathFromText(copies.text(Setting::FolderName)) /
-                                                 pathFromText(copies.text(Setting::YubinFile));
-    if (!platform::isPlainFile(result.listPath)) {
+    const std::filesystem::path asked = options.listOverride
+                                            ? *options.listOverride
+                                            : pathFromText(copies.text(Setting::FolderName)) /
+                                                  pathFromText(copies.text(Setting::YubinFile));
+    // As published, the list is KEN_ALL.CSV; the default name is ken_all.csv.
+    const platform::FoundFile found =
+        platform::findFileIgnoringCase(asked.parent_path(), asked.filename());
+    result.listPath = found.path;
+    if (!found.found) {
         result.listMissing = true;
         ui.warn(missingListText(), kMissingListTitle);
     } else {
@@ -99,11 +104,9 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
             // A damaged list is not half-loaded: the user is told what is wrong
             // and the program goes on as without a list.
             result.loadError = loaded.error.value_or(postal::LoadError{});
-            ui.warn(refusedListText(*result.loadError), kRefusedListTitle);
+            ui.warn(refusedListText(*result.loadError, result.listPath), kRefusedListTitle);
         }
     }
-    if (!result.table)
-        result.table = std::make_shared<const postal::PostalList>();
     ui.closeSplash();
 
     settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies);
@@ -123,9 +126,9 @@ std::string missingListText()
            "各種設定画面 「ken_all.csv 保存先」 タブから、フォルダを設定して下さい。  ";
 }
 
-std::string refusedListText(const postal::LoadError& error)
+std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list)
 {
-    return "「全国版の郵便番号一覧 KEN_ALL.CSV」 を読み込めませんでした。　"
+    return "全国版の郵便番号一覧 「" + textFromPath(list) + "」 を読み込めませんでした。　"
            "\n\n" +
            error.message() +
            "\n\n"

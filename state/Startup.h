@@ -46,9 +46,10 @@ public:
 struct StartupResult
 {
     SettingCopies copies;
-    std::shared_ptr<const postal::PostalList> table;  // never null; empty when not loaded
-    std::filesystem::path listPath;
-    bool listMissing = false;                    // no plain file at listPath
+    // Null when no list was loaded (missing or refused); a loaded list may be empty.
+    std::shared_ptr<const postal::PostalList> table;
+    std::filesystem::path listPath;              // the file read, or the one asked for
+    bool listMissing = false;                    // no plain file there
     std::optional<postal::LoadError> loadError;  // the list was refused
 };
 
@@ -68,6 +69,6 @@ StartupResult runStartup(settings::SettingsStore& store, const StartupOptions& o
 inline constexpr const char* kMissingListTitle = "フォルダ確認";
 std::string missingListText();
 inline constexpr const char* kRefusedListTitle = "ファイル確認";
-std::string refusedListText(const postal::LoadError& error);
+std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list);
 
 } // namespace state

@@ -1,10 +1,18 @@
 #include "cli/ExportCommand.h"
+#include "postal/PostalList.h"
 #include "tests/postal/ListLines.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using testlines::line;
 using testsupport::readFile;
@@ -73,6 +81,15 @@ TEST_F(ExportCommand, UsageErrorsWriteNothing)
     EXPECT_NE(help.out.find("使い方"), std::string::npos);
 }
 
+TEST_F(ExportCommand, MessagesNameTheFileActuallyRead)
+{
+    writeFile(list, tokyo + "13101,\"x\"\r\n");
+    Outcome r = run({"-l", (dir / "ken_all.csv").string(), "-o", out.string(), "13"});
+    EXPECT_EQ(r.code, cli::ListError);
+    EXPECT_NE(r.err.find("KEN_ALL.CSV"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST_F(ExportCommand, ADamagedListIsRefusedWithItsLine)
 {
     writeFile(list, tokyo + "13101,\"x\"\r\n");
@@ -115,12 +132,173 @@ TEST_F(ExportCommand, TheProgramSurvivesAFileSizeLimit)
 // Without -l the real program asks the settings where the list is.
 TEST_F(ExportCommand, TheProgramFindsTheListTheSettingsName)
 {
+    // The default name, and the list as published: found all the same.
     writeFile(dir / "settings.ini",
-              "[Config]\nFolderName=" + dir.path().string() + "\nYubin_File=KEN_ALL.CSV\n");
+              "[Config]\nFolderName=" + dir.path().string() + "\nYubin_File=ken_all.csv\n");
     const std::string command = "DOZUZEZO_SETTINGS='" + (dir / "settings.ini").string() + "' '" +
                                 DOZUZEZO_EXPORT_EXE + "' -o '" + out.string() + "' 14";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readFile(out), kanagawa);
+}
+
+// The real program, run by a shell as users run it. `E` is the program.
+class ExportProgram : public ExportCommand
+{
+protected:
+    std::string lfList = line("13101", "千代田", "東京都", "\n") + line("14101", "鶴見", "神奈川県", "\n") +
+                         line("13102", "中央", "東京都", "\n");
+    std::string lfTokyo = line("13101", "千代田", "東京都") + line("13102", "中央", "東京都");
+
+    // The shell's exit status; 128 + the signal when a signal ended it.
+    int sh(const std::string& script)
+    {
+        const std::string command = "cd '" + dir.path().string() + "' || exit 99; E='" +
+                                    DOZUZEZO_EXPORT_EXE + "'; " + script;
+        const int status = std::system(("timeout 60 sh -c \"" + command + "\"").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// An LF list goes out in the list layout, once, wherever the output goes.
+TEST_F(ExportProgram, StandardOutputAndFifosGetTheRowsOnce)
+{
+    writeFile(dir / "lf.csv", lfList);
+    for (const std::string output : {"-", "/dev/stdout", "/dev/fd/1"}) {
+        ASSERT_EQ(sh("\\$E -l lf.csv -o " + output + " 13 > got"), 0) << output;
+        EXPECT_EQ(readFile(dir / "got"), lfTokyo) << output;
+    }
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(sh("cat fifo > got & \\$E -l lf.csv -o fifo 13; s=\\$?; wait; exit \\$s"), 0);
+    EXPECT_EQ(readFile(dir / "got"), lfTokyo);
+}
+
+TEST_F(ExportProgram, ARefusedListSendsNothingToAPipe)
+{
+    writeFile(dir / "damaged.csv", lfList + tokyo + "13101,\"cut");
+    for (const std::string output : {"-", "/dev/stdout"}) {
+        ASSERT_EQ(sh("{ \\$E -l damaged.csv -o " + output + " --all 2>/dev/null; echo \\$? > status; } | wc -c > count"), 0);
+        EXPECT_EQ(std::stoi(readFile(dir / "status")), cli::ListError) << output;
+        EXPECT_EQ(std::stoi(readFile(dir / "count")), 0) << output;
+    }
+}
+
+TEST_F(ExportProgram, AppendsWhereTheShellAppends)
+{
+    for (const std::string output : {"-", "/dev/stdout"}) {
+        writeFile(dir / "log", "old\n");
+        ASSERT_EQ(sh("\\$E -l KEN_ALL.CSV -o " + output + " 13 >> log"), 0) << output;
+        EXPECT_EQ(readFile(dir / "log"), "old\n" + tokyo) << output;
+    }
+}
+
+TEST_F(ExportProgram, ReadOnlyTargetsAndLinks)
+{
+    writeFile(out, "keep");
+    ::chmod(out.c_str(), 0444);
+    EXPECT_EQ(sh("\\$E -l KEN_ALL.CSV -o out.csv 13 2> err"), cli::WriteError);
+    EXPECT_NE(readFile(dir / "err").find("読み取り専用"), std::string::npos) << readFile(dir / "err");
+    EXPECT_EQ(readFile(out), "keep");
+
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::create_symlink("sub/new.csv", dir / "dangling.csv");
+    ASSERT_EQ(sh("\\$E -l KEN_ALL.CSV -o dangling.csv 14"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.csv"));
+    EXPECT_EQ(readFile(dir / "sub" / "new.csv"), kanagawa);
+
+    EXPECT_EQ(sh("\\$E -l KEN_ALL.CSV -o out.csv/x.csv 13 2> err"), cli::WriteError);
+    EXPECT_NE(readFile(dir / "err").find("ファイルです"), std::string::npos) << readFile(dir / "err");
+}
+
+TEST_F(ExportProgram, NotAListIsRefusedEarly)
+{
+    EXPECT_EQ(sh("\\$E -l /dev/zero -o out.csv 13 2> err"), cli::ListError);
+    EXPECT_NE(readFile(dir / "err").find("NUL"), std::string::npos) << readFile(dir / "err");
+    writeFile(dir / "bom.csv", "\xEF\xBB\xBF" + tokyo);
+    EXPECT_EQ(sh("\\$E -l bom.csv -o out.csv 13 2> err"), cli::ListError);
+    EXPECT_NE(readFile(dir / "err").find("BOM"), std::string::npos) << readFile(dir / "err");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Ended while the list is still coming (a FIFO here): no file is made,
+// neither the target nor a temporary one.
+TEST_F(ExportProgram, EndedWhileReadingLeavesNothing)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        const auto fifo = dir / "list.fifo";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl(DOZUZEZO_EXPORT_EXE, DOZUZEZO_EXPORT_EXE, "-l", fifo.c_str(), "-o", out.c_str(), "13",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const int fd = ::open(fifo.c_str(), O_WRONLY);  // returns once the program reads
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, tokyo.data(), tokyo.size()), static_cast<ssize_t>(tokyo.size()));
+        ::kill(child, sig);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(fd);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        std::filesystem::remove(fifo);
+        EXPECT_EQ(entries(), std::vector<std::string>{"KEN_ALL.CSV"}) << "signal " << sig;
+    }
+}
+
+// Another program rewriting the list meanwhile: never a crash; each run
+// refuses, or writes a whole list of the chosen rows as they were read (a
+// read may meet the old and the new bytes, as any reader's would).
+TEST_F(ExportProgram, TheListRewrittenDuringARun)
+{
+    std::string a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a += tokyo;
+        b += kanagawa + tokyo;
+    }
+    writeFile(list, a);
+    std::atomic<bool> stop{false};
+    std::thread rewriter;
+    struct Stopper
+    {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~Stopper()
+        {
+            stop = true;
+            if (thread.joinable())
+                thread.join();
+        }
+    } stopper{stop, rewriter};
+    rewriter = std::thread([&] {
+        for (int i = 0; !stop; ++i) {
+            const std::string& bytes = i % 2 ? a : b;
+            const int fd = ::open(list.c_str(), O_WRONLY | O_TRUNC);
+            for (std::size_t at = 0; at < bytes.size(); at += 8192)
+                (void)!::write(fd, bytes.data() + at, std::min<std::size_t>(8192, bytes.size() - at));
+            ::close(fd);
+        }
+    });
+    for (int run = 0; run < 40; ++run) {
+        const int status = sh("\\$E -l KEN_ALL.CSV -o out.csv 13 2>/dev/null");
+        ASSERT_TRUE(status == cli::Ok || status == cli::ListError) << "status " << status;
+        if (status == cli::Ok) {
+            const auto written = postal::PostalList::parse(readFile(out));
+            ASSERT_TRUE(written) << written.error->message();
+            for (std::size_t row = 0; row < written.list->rowCount(); ++row)
+                ASSERT_EQ(written.list->jisCode(row), 13);
+        }
+    }
+    stop = true;
+    rewriter.join();
+    EXPECT_EQ(entries(), (std::vector<std::string>{"KEN_ALL.CSV", "out.csv"})) << "no temporary file left";
 }
 
 } // namespace

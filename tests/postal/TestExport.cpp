@@ -1,6 +1,5 @@
 #include "ListLines.h"
 #include "postal/Export.h"
-#include "postal/SafeFileWriter.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -180,8 +180,7 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         EXPECT_EQ(seen.warnings, std::vector<std::string>{state::missingListText()});
         EXPECT_TRUE(result.listMissing);
         EXPECT_FALSE(result.loadError);
-        ASSERT_TRUE(result.table);
-        EXPECT_EQ(result.table->rowCount(), 0u);
+        EXPECT_FALSE(result.table) << "no list: the export must not write an empty one";
         EXPECT_EQ(result.copies.text(Setting::FolderName), folder.string());
     }
 }
@@ -198,7 +197,7 @@ TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
     EXPECT_EQ(result.loadError->kind, postal::LoadError::Kind::FieldCount);
     EXPECT_EQ(result.loadError->line, 2u);
     EXPECT_FALSE(result.listMissing);
-    EXPECT_EQ(result.table->rowCount(), 0u);
+    EXPECT_FALSE(result.table);
     EXPECT_EQ(ui.events, (std::vector<std::string>{"warn ファイル確認", "close"}));
     ASSERT_EQ(ui.warnings.size(), 1u);
     const std::string& text = ui.warnings[0];
@@ -227,6 +226,32 @@ TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
     EXPECT_EQ(result.copies.text(Setting::YubinFile), "tokyo.csv");
     EXPECT_EQ(store.read("Config", "Yubin_File"), "tokyo.csv");
     EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
+}
+
+// The list as published is KEN_ALL.CSV; the default name is ken_all.csv.
+TEST_F(Startup, FindsTheListWithoutRegardToCaseAndNamesTheFileRead)
+{
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102"));
+    auto result = run();
+    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
+    ASSERT_TRUE(result.table);
+    EXPECT_EQ(result.table->rowCount(), 2u);
+    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
+
+    writeFile(dir / "ken_all.csv", row("01101"));  // an exact match wins
+    result = run();
+    EXPECT_EQ(result.listPath, dir / "ken_all.csv");
+    EXPECT_EQ(result.table->rowCount(), 1u);
+
+    std::filesystem::remove(dir / "ken_all.csv");
+    writeFile(dir / "KEN_ALL.CSV", row("01101") + "01102,\"cut");
+    result = run();
+    EXPECT_FALSE(result.table);
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_NE(ui.warnings[0].find("「" + (dir / "KEN_ALL.CSV").string() + "」"), std::string::npos)
+        << ui.warnings[0];
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "RunningProgram.h"
 
+#include "tests/postal/ListLines.h"
 #include "tests/support/RealList.h"
 #include "ui/common/PathText.h"
 
@@ -47,6 +48,7 @@ private:
     void exportTo(const std::filesystem::path& target);
 
     std::optional<testsupport::TempDir> dir_;
+    testsupport::TempDir listFolder_;
     std::optional<MemorySettingsStore> store_;
     std::optional<RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
@@ -57,7 +59,8 @@ void TestExportCommand::init()
     program_.reset();
     dir_.emplace();
     store_.emplace();
-    program_.emplace(*store_, dir_->path()); // with an empty list
+    testsupport::writeFile(listFolder_ / "ken_all.csv", testlines::line("13101"));
+    program_.emplace(*store_, dir_->path(), listFolder_ / "ken_all.csv"); // a one-row list
     window_ = &program_->open();
 }
 
@@ -74,16 +77,21 @@ void TestExportCommand::outcome_data()
     QTest::addColumn<QString>("title");  // of the one box shown; empty: none
     QTest::addColumn<ui::MessageIcon>("icon");
     QTest::addColumn<QString>("text"); // how the text starts
+    QTest::addColumn<bool>("listLoaded");
     const auto warning = ui::MessageIcon::Warning;
     const QString failed = QStringLiteral("指定の都道府県を保存できませんでした。　\n\n");
     QTest::newRow("nothing ticked") << "out.csv" << false << "指定確認" << warning
-                                    << "保存する都道府県が指定されていません。　";
-    QTest::newRow("cancelled") << "" << true << "" << warning << "";
+                                    << "保存する都道府県が指定されていません。　" << true;
+    QTest::newRow("cancelled") << "" << true << "" << warning << "" << true;
     QTest::newRow("saved") << "out.csv" << true << "保存確認" << ui::MessageIcon::Information
-                           << "指定の都道府県を保存しました。　";
+                           << "指定の都道府県を保存しました。　" << true;
     QTest::newRow("folder missing")
-        << "no-such-folder/x.csv" << true << "保存確認" << warning << failed;
-    QTest::newRow("a folder") << "." << true << "保存確認" << warning << failed;
+        << "no-such-folder/x.csv" << true << "保存確認" << warning << failed << true;
+    QTest::newRow("a folder") << "." << true << "保存確認" << warning << failed << true;
+    QTest::newRow("read-only file") << "read-only.csv" << true << "保存確認" << warning << failed << true;
+    // Start-up found no list: nothing to save, and no chooser asked.
+    QTest::newRow("no list loaded") << "out.csv" << true << "保存確認" << warning
+                                    << "郵便番号一覧が読み込まれていないため、保存できません。　" << false;
 }
 
 void TestExportCommand::outcome()
@@ -93,6 +101,17 @@ void TestExportCommand::outcome()
     QFETCH(QString, title);
     QFETCH(ui::MessageIcon, icon);
     QFETCH(QString, text);
+    QFETCH(bool, listLoaded);
+    if (!listLoaded) {
+        program_.reset();
+        program_.emplace(*store_, dir_->path(), *dir_ / "none.csv");
+        window_ = &program_->open();
+    }
+    const bool readOnly = answer == QStringLiteral("read-only.csv");
+    if (readOnly) {
+        testsupport::writeFile(*dir_ / "read-only.csv", "keep");
+        std::filesystem::permissions(*dir_ / "read-only.csv", std::filesystem::perms::owner_read);
+    }
     for (int i = 0; !ticked && i < 47; ++i)
         window_->prefectureBox(i)->setChecked(false);
     program_->state->setSelectedFile("/earlier/choice.csv");
@@ -102,8 +121,8 @@ void TestExportCommand::outcome()
 
     // The chooser is asked only with something ticked, and always the same way.
     const auto& asked = program_->fake.files.asked;
-    QCOMPARE(asked.size(), ticked ? 1 : 0);
-    if (ticked) {
+    QCOMPARE(asked.size(), ticked && listLoaded ? 1 : 0);
+    if (ticked && listLoaded) {
         QCOMPARE(asked[0].mode, ui::FileDialogMode::Save);
         QCOMPARE(asked[0].title, QStringLiteral("保存ﾌｧｲﾙを選択"));
         QCOMPARE(asked[0].filter, QStringLiteral("(*.csv)|*.csv|"));
@@ -121,9 +140,13 @@ void TestExportCommand::outcome()
         if (text.endsWith('\n')) // the reason follows a failure
             QVERIFY(shown[0].text.size() > text.size() + 1);
     }
-    // A file only when told it was saved.
+    // A file only when told it was saved; a read-only one kept as it was.
     QCOMPARE(std::distance(std::filesystem::directory_iterator(dir_->path()), {}),
-             icon == ui::MessageIcon::Information ? 1 : 0);
+             icon == ui::MessageIcon::Information || readOnly ? 1 : 0);
+    if (readOnly) {
+        QCOMPARE(testsupport::readFile(*dir_ / "read-only.csv"), std::string("keep"));
+        QVERIFY2(shown[0].text.contains(QStringLiteral("読み取り専用")), qPrintable(shown[0].text));
+    }
 }
 
 void TestExportCommand::realList_data()

@@ -3,6 +3,7 @@
 
 #include "RunningProgram.h"
 
+#include "tests/postal/ListLines.h"
 #include "ui/main/DateTimeText.h"
 #include "ui/main/StatusBar.h"
 
@@ -30,6 +31,7 @@ private slots:
 
 private:
     testsupport::TempDir folder_;
+    testsupport::TempDir listFolder_;
     std::optional<testsupport::MemorySettingsStore> store_;
     std::optional<testsupport::RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
@@ -39,7 +41,8 @@ void TestMainWindowCommands::init()
 {
     program_.reset();
     store_.emplace();
-    program_.emplace(*store_, folder_.path());
+    testsupport::writeFile(listFolder_ / "ken_all.csv", testlines::line("13101"));
+    program_.emplace(*store_, folder_.path(), listFolder_ / "ken_all.csv");
     window_ = &program_->open();
 }
 

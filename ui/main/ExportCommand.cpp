@@ -30,6 +30,13 @@ void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& 
                       QStringLiteral("指定確認"));
         return;
     }
+    // Saving "successfully" an empty file would hide that there is nothing to save.
+    if (!state.listLoaded()) {
+        messages.warn(parent,
+                      QStringLiteral("郵便番号一覧が読み込まれていないため、保存できません。　"),
+                      QStringLiteral("保存確認"));
+        return;
+    }
 
     dialog.setInitDir(fromPath(state.programFolder()));
     dialog.setFileName({});

@@ -1,0 +1,123 @@
+// Reading brings a file into memory with ordinary reads, and stops early.
+#include "platform/FileReader.h"
+#include "postal/PostalList.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using testsupport::TempDir;
+
+namespace {
+
+class CountingReceiver : public platform::BlockReceiver
+{
+public:
+    void expectSize(std::uint64_t size) override { expected = size; }
+    std::span<char> room(std::size_t size) override
+    {
+        buffer.resize(size);
+        return buffer;
+    }
+    bool received(std::size_t count) override
+    {
+        total += count;
+        return true;
+    }
+    std::vector<char> buffer;
+    std::uint64_t expected = 0;
+    std::uint64_t total = 0;
+};
+
+// Bytes this process has read through read() so far.
+std::uint64_t bytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    for (std::string key; io >> key;) {
+        std::uint64_t value = 0;
+        io >> value;
+        if (key == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
+TEST(FileReader, ALargeFileIsRefusedFromItsSizeUnread)
+{
+    TempDir dir;
+    const auto path = dir / "sparse.csv";
+    {
+        std::ofstream(path).put('1');
+    }
+    std::filesystem::resize_file(path, (std::uint64_t(3) << 30));  // sparse: no disk used
+    CountingReceiver receiver;
+    const auto error = platform::readFile(path, postal::kMaxListBytes, receiver);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, platform::ReadError::Kind::TooLarge);
+    EXPECT_EQ(receiver.total, 0u);
+}
+
+TEST(FileReader, AStreamIsCutOffAtTheLimit)
+{
+    TempDir dir;
+    const auto fifo = dir / "stream";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const std::string chunk(4096, 'x');
+        // Endless but for the reader going away.
+        while (::write(fd, chunk.data(), chunk.size()) > 0) {
+        }
+        ::close(fd);
+    });
+    std::signal(SIGPIPE, SIG_IGN);
+    CountingReceiver receiver;
+    const std::uint64_t limit = 300000;
+    const auto error = platform::readFile(fifo, limit, receiver);
+    writer.join();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, platform::ReadError::Kind::TooLarge);
+    EXPECT_LE(receiver.total, limit);
+    EXPECT_EQ(receiver.expected, 0u) << "a stream has no size to expect";
+}
+
+// /dev/zero and a big sparse file of zeros: a NUL on line 1, known from
+// the first block; the rest is never read.
+TEST(FileReader, NotAListIsRefusedAfterTheFirstBlock)
+{
+    TempDir dir;
+    const auto sparse = dir / "zeros.csv";
+    {
+        std::ofstream(sparse).put('\0');
+    }
+    std::filesystem::resize_file(sparse, std::uint64_t(900) << 20);
+    for (const std::filesystem::path& path : {std::filesystem::path("/dev/zero"), sparse}) {
+        const std::uint64_t before = bytesRead();
+        const auto result = postal::PostalList::load(path);
+        const std::uint64_t read = bytesRead() - before;
+        ASSERT_FALSE(result) << path;
+        EXPECT_EQ(result.error->kind, postal::LoadError::Kind::NulByte) << path;
+        EXPECT_EQ(result.error->line, 1u);
+        EXPECT_LE(read, platform::kFirstBlock + 4096) << path;  // and /proc/self/io itself
+    }
+}
+
+TEST(FileReader, WhatCannotBeOpened)
+{
+    TempDir dir;
+    CountingReceiver receiver;
+    for (const auto& [path, err] : {std::pair{dir / "none.csv", ENOENT}, std::pair{dir.path(), EISDIR}}) {
+        const auto error = platform::readFile(path, 100, receiver);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->kind, platform::ReadError::Kind::CannotOpen);
+        EXPECT_EQ(error->sysError, err);
+    }
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// Finding the list as it is published: KEN_ALL.CSV for ken_all.csv.
+#include "platform/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+struct FindCase
+{
+    const char* name;
+    std::vector<std::string> files;    // plain files in the folder
+    std::vector<std::string> folders;  // folders in it
+    std::string asked;
+    std::string found;                 // empty: none
+    std::vector<std::string> alsoMatching;
+    friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FindIgnoringCase : public testing::TestWithParam<FindCase>
+{};
+
+TEST_P(FindIgnoringCase, TakesTheFileUsersExpect)
+{
+    const FindCase& c = GetParam();
+    TempDir dir;
+    for (const auto& f : c.files)
+        writeFile(dir / f, "x");
+    for (const auto& f : c.folders)
+        std::filesystem::create_directory(dir / f);
+    const platform::FoundFile found = platform::findFileIgnoringCase(dir.path(), c.asked);
+    EXPECT_EQ(found.found, !c.found.empty());
+    EXPECT_EQ(found.path, dir / (c.found.empty() ? c.asked : c.found));
+    std::vector<std::string> also;
+    for (const auto& p : found.alsoMatching)
+        also.push_back(p.filename().string());
+    EXPECT_EQ(also, c.alsoMatching);
+    const std::string note = platform::caseChoiceNote(found);
+    EXPECT_EQ(note.empty(), c.alsoMatching.empty()) << note;
+    if (!note.empty()) {
+        EXPECT_NE(note.find("「" + c.found + "」を読み込みます"), std::string::npos) << note;
+        for (const auto& other : c.alsoMatching)
+            EXPECT_NE(note.find(other), std::string::npos) << note;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, FindIgnoringCase,
+    testing::Values(
+        FindCase{"exact", {"ken_all.csv"}, {}, "ken_all.csv", "ken_all.csv", {}},
+        FindCase{"as_published", {"KEN_ALL.CSV"}, {}, "ken_all.csv", "KEN_ALL.CSV", {}},
+        FindCase{"exact_wins", {"KEN_ALL.CSV", "Ken_All.csv", "ken_all.csv"}, {}, "ken_all.csv", "ken_all.csv", {}},
+        FindCase{"several_first_in_byte_order", {"ken_all.CSV", "Ken_All.csv", "KEN_ALL.CSV"}, {}, "ken_all.csv",
+                 "KEN_ALL.CSV", {"Ken_All.csv", "ken_all.CSV"}},
+        FindCase{"a_folder_is_no_list", {"other.csv"}, {"KEN_ALL.CSV"}, "ken_all.csv", "", {}},
+        FindCase{"none", {"ken_all.csv.bak", "ken_all"}, {}, "ken_all.csv", "", {}},
+        FindCase{"japanese_name_kept", {"郵便番号.CSV"}, {}, "郵便番号.csv", "郵便番号.CSV", {}}),
+    [](const testing::TestParamInfo<FindCase>& info) { return info.param.name; });
+
+TEST(FindIgnoringCaseFolder, AMissingFolderFindsNothing)
+{
+    TempDir dir;
+    const auto found = platform::findFileIgnoringCase(dir / "none", "ken_all.csv");
+    EXPECT_FALSE(found.found);
+    EXPECT_EQ(found.path, dir / "none" / "ken_all.csv");
+}
+
+} // namespace
