@@ -6,6 +6,10 @@
 #include "StatusBar.h"
 #include "ToolbarDispatch.h"
 #include "ui/common/JapaneseFont.h"
+#include "ui/dialogs/DeleteCommand.h"
+#include "ui/dialogs/FileCopyDialog.h"
+#include "ui/dialogs/RegionDialog.h"
+#include "ui/dialogs/RenameDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -239,11 +243,27 @@ void MainWindow::mnuFileEnd_Click()
         endConfirmed();
 }
 
+void MainWindow::mnuEditCopy_Click()
+{
+    runCopyCommand(state_, commonDialog_, services_, this);
+}
+
+void MainWindow::mnuEditRename_Click()
+{
+    runRenameCommand(state_, commonDialog_, services_, this);
+}
+
+void MainWindow::mnuEditSentaku_HiSentaku_Click()
+{
+    selectByRegion(this, services_, ticks(), [this](int i, bool on) { Check1(i)->setChecked(on); });
+}
+
+void MainWindow::mnuEditDelete_Click()
+{
+    runDeleteCommand(state_, commonDialog_, services_, this);
+}
+
 // The windows behind these commands come later.
-void MainWindow::mnuEditCopy_Click() {}
-void MainWindow::mnuEditRename_Click() {}
-void MainWindow::mnuEditSentaku_HiSentaku_Click() {}
-void MainWindow::mnuEditDelete_Click() {}
 void MainWindow::mnuOptSettei_Click() {}
 void MainWindow::mnuHelpAbout_Click() {}
 
