@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -25,7 +26,65 @@ using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
+// The order of the calls that make a replacement durable, recorded by
+// standing in for the C library's functions in this test program.
 namespace {
+bool recording = false;
+std::vector<std::string> calls;
+
+std::string nameOfFd(int fd)
+{
+    char target[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    return n > 0 ? fs::path(std::string(target, std::size_t(n))).filename().string() : "?";
+}
+
+template <typename F>
+F real(const char* name)
+{
+    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (recording)
+        calls.push_back("fsync " + nameOfFd(fd));
+    return real<int (*)(int)>("fsync")(fd);
+}
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (recording)
+        calls.push_back("rename " + fs::path(to).filename().string());
+    return real<int (*)(const char*, const char*)>("rename")(from, to);
+}
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to,
+                         unsigned int flags) noexcept
+{
+    if (recording)
+        calls.push_back("rename " + fs::path(to).filename().string());
+    return real<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2")(
+        fromDir, from, toDir, to, flags);
+}
+extern "C" int unlink(const char* path) noexcept
+{
+    if (recording)
+        calls.push_back("unlink " + fs::path(path).filename().string());
+    return real<int (*)(const char*)>("unlink")(path);
+}
+
+namespace {
+
+struct Recording
+{
+    Recording()
+    {
+        calls.clear();
+        recording = true;
+    }
+    ~Recording() { recording = false; }
+};
 
 const std::string kSource = "01101,\"060  \",\"0600000\"\r\n13101,\"100  \",\"1000000\"\r\n";
 const std::string kOld = "old target\r\n";
@@ -123,6 +182,22 @@ TEST_F(FileOperations, CopyReplacesAnExistingFileKeepingItsMode)
     EXPECT_EQ(readFile(target), kSource);
     EXPECT_EQ(modeOf(target), 0604u);
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"source.csv", "target.csv"}));
+}
+
+// The new content is on disk before it takes the target's name, and the
+// folder after, so a crash leaves the old file or the new one, never neither.
+TEST_F(FileOperations, CopySyncsBeforeItReplaces)
+{
+    const fs::path target = dir / "target.csv";
+    writeFile(target, kOld);
+    {
+        Recording record;
+        ASSERT_FALSE(platform::copyFile(source, target));
+    }
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].rfind("fsync .target.csv.", 0), 0u) << calls[0];
+    EXPECT_EQ(calls[1], "rename target.csv");
+    EXPECT_EQ(calls[2], "fsync " + dir.path().filename().string());
 }
 
 TEST_F(FileOperations, CopyNamesExactlyWhatIsGiven)
@@ -438,6 +513,22 @@ TEST_F(RenameAcross, MovesTheFileWithItsModeAndTime)
     ::stat(to.c_str(), &st);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
     EXPECT_EQ(entries(other), std::vector<std::string>{"moved.csv"});
+}
+
+TEST_F(RenameAcross, RemovesTheOldFileOnlyOnceTheNewOneIsOnDisk)
+{
+    {
+        Recording record;
+        ASSERT_FALSE(platform::renameFile(source, other / "moved.csv"));
+    }
+    // The first try in one step fails across file systems.
+    ASSERT_EQ(calls.size(), 6u);
+    EXPECT_EQ(calls[0], "rename moved.csv");
+    EXPECT_EQ(calls[1].rfind("fsync .moved.csv.", 0), 0u) << calls[1];
+    EXPECT_EQ(calls[2], "rename moved.csv");
+    EXPECT_EQ(calls[3], "fsync " + other.filename().string());
+    EXPECT_EQ(calls[4], "unlink source.csv");
+    EXPECT_EQ(calls[5], "fsync " + dir.path().filename().string());
 }
 
 TEST_F(RenameAcross, NeverReplacesThere)
