@@ -103,4 +103,13 @@ void FixedDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void FixedDialog::done(int result)
+{
+    QDialog::done(result);
+    // Closed straight after its own message box, the dialog leaves some window
+    // managers with nothing active: hand the keyboard back to the main window.
+    if (QWidget* owner = parentWidget())
+        owner->window()->activateWindow();
+}
+
 } // namespace ui

@@ -44,6 +44,7 @@ protected:
     void fixSizeAndCentre();
 
     void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
 
 private:
     const Screen& screen_;
