@@ -258,7 +258,7 @@ void TestRegionDialog::fromTheMainWindow()
     QFETCH(QString, how);
     QFETCH(TickSet, after);
     for (int i = 0; i < 47; ++i)
-        program_->state.copies.kenOnOff[i] = (i == 12 || i == 46) ? "1" : "0";
+        program_->state.copies.kenOnOff[i].assign(1, (i == 12 || i == 46) ? '1' : '0');
     ui::MainWindow& window = program_->open();
 
     bool helpLeftItOpen = false;
