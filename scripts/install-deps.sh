@@ -9,7 +9,7 @@ packages=(
     libzip-dev libdeflate-dev
     librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db bash-completion
     fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3
-    clang ccache
+    clang ccache openbox xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

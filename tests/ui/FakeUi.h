@@ -64,10 +64,17 @@ public:
 class RecordingHelp : public ui::Help
 {
 public:
-    QStringList shown; // "index", "contents", "context"
+    QStringList shown;      // "index", "contents", "context"
+    QList<int> contexts;    // the context numbers asked for, in order
+    QList<QWidget*> owners; // the asking window of each context help
     void showIndex(QWidget*) override { shown << "index"; }
     void showContents(QWidget*) override { shown << "contents"; }
-    void showContext(QWidget*, int) override { shown << "context"; }
+    void showContext(QWidget* owner, int context) override
+    {
+        shown << "context";
+        contexts << context;
+        owners << owner;
+    }
 };
 
 // All of the above, ready to hand to a window; endProgram only counts.

@@ -10,6 +10,9 @@
 #include "tests/support/TempDir.h"
 #include "ui/main/MainWindow.h"
 
+#include <QAction>
+#include <QToolButton>
+
 #include <memory>
 #include <optional>
 
@@ -22,6 +25,16 @@ public:
     void closeSplash() override {}
     void warn(const std::string&, const std::string&) override {}
 };
+
+// Runs a command as the user does: a menu item by its name, or a toolbar
+// button by its position's name ("Toolbar1_6").
+inline void runCommand(QWidget& window, const QString& name)
+{
+    if (name.startsWith(QLatin1String("Toolbar1_")))
+        window.findChild<QToolButton*>(name)->click();
+    else
+        window.findChild<QAction*>(name)->trigger();
+}
 
 struct RunningProgram
 {

@@ -1,6 +1,7 @@
 // What reaches the running window's commands (toolbar buttons, shortcuts)
 // and what its status bar shows (hints, date and time).
 
+#include "ModalDialogs.h"
 #include "RunningProgram.h"
 
 #include "tests/postal/ListLines.h"
@@ -53,8 +54,9 @@ void TestMainWindowCommands::toolbar_data()
         QTest::addRow("button %d", n) << n;
 }
 
-// Buttons count from the left, separators included. Only the export and the
-// help show anything yet; each must come from its own button alone.
+// Buttons count from the left, separators included. Each command must come
+// from its own button alone: told apart by the question, chooser or dialog
+// it shows (choosers are cancelled, dialogs closed).
 void TestMainWindowCommands::toolbar()
 {
     QFETCH(int, button);
@@ -63,6 +65,7 @@ void TestMainWindowCommands::toolbar()
     const QList<QAction*> actions = window_->toolbar()->actions();
     QCOMPARE(actions.size(), 12);
     const bool separator = button == 1 || button == 3 || button == 8 || button == 10;
+    testsupport::ModalDialogs dialogs;
     if (button >= 1 && button <= 12) {
         QCOMPARE(actions[button - 1]->isSeparator(), separator);
         actions[button - 1]->trigger();
@@ -75,7 +78,18 @@ void TestMainWindowCommands::toolbar()
         QCOMPARE(shown[0].title, QStringLiteral("指定確認"));
     QCOMPARE(program_->fake.help.shown,
              (button == 12 ? QStringList{"contents", "contents"} : QStringList()));
-    QVERIFY(program_->fake.files.asked.isEmpty());
+    QStringList choosers;
+    for (const ui::FileDialogRequest& asked : program_->fake.files.asked)
+        choosers << asked.title;
+    const QMap<int, QString> chooserOf{{4, "ｺﾋﾟｰするﾌｧｲﾙを選択"},
+                                       {5, "名前を変更するﾌｧｲﾙを選択"},
+                                       {7, "削除するﾌｧｲﾙを選択"}};
+    const QStringList expectedChoosers =
+        chooserOf.contains(button) ? QStringList{chooserOf[button], chooserOf[button]} : QStringList();
+    QCOMPARE(choosers, expectedChoosers);
+    const QStringList expectedDialogs =
+        button == 6 ? QStringList{"ALLSELE", "ALLSELE"} : QStringList();
+    QCOMPARE(dialogs.shown, expectedDialogs);
 }
 
 void TestMainWindowCommands::shortcuts()

@@ -5,6 +5,10 @@
 #include "PrefectureMap.h"
 #include "StatusBar.h"
 #include "ui/common/JapaneseFont.h"
+#include "ui/dialogs/DeleteCommand.h"
+#include "ui/dialogs/FileCopyDialog.h"
+#include "ui/dialogs/RegionDialog.h"
+#include "ui/dialogs/RenameDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -271,11 +275,28 @@ void MainWindow::requestEnd()
         endConfirmed();
 }
 
+void MainWindow::copyFile()
+{
+    runCopyCommand(state_, commonDialog_, services_, this);
+}
+
+void MainWindow::renameFile()
+{
+    runRenameCommand(state_, commonDialog_, services_, this);
+}
+
+void MainWindow::selectByRegion()
+{
+    runRegionDialog(this, services_, ticks(),
+                    [this](int i, bool on) { prefectureBox(i)->setChecked(on); });
+}
+
+void MainWindow::deleteFile()
+{
+    runDeleteCommand(state_, commonDialog_, services_, this);
+}
+
 // The windows behind these commands come later.
-void MainWindow::copyFile() {}
-void MainWindow::renameFile() {}
-void MainWindow::selectByRegion() {}
-void MainWindow::deleteFile() {}
 void MainWindow::showSettings() {}
 void MainWindow::showAbout() {}
 
