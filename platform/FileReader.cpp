@@ -87,8 +87,12 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
         if (!receiver.received(static_cast<std::size_t>(n)))
             return std::nullopt;
         // After the first block, a plain file's rest in one go (and one byte
-        // more, to see its end); a stream as it comes.
-        block = total < size ? std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1) : kBlock;
+        // more, to see its end); then a byte, so that the end costs no room;
+        // a stream, or a file that grew, as it comes.
+        if (total < size)
+            block = std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1);
+        else
+            block = total == size ? 1 : kBlock;
     }
 }
 
