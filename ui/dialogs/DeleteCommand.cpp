@@ -13,13 +13,9 @@ namespace ui {
 void runDeleteCommand(state::ProgramState& state, CommonDialog& chooser, UiServices& services,
                       QWidget* parent)
 {
-    chooser.setInitDir(fromPath(state.programFolder()));
-    chooser.setFileName({});
-    chooser.setTitle(QStringLiteral("削除するﾌｧｲﾙを選択"));
-    chooser.setFilter(QStringLiteral("(*.csv)|*.csv|"));
-    chooser.showOpen(parent);
-    state.setSelectedFile(toPath(chooser.fileName()));
-    if (state.selectedFile().empty())
+    if (chooseSelectedFile(state, chooser, FileDialogMode::Open, QStringLiteral("削除するﾌｧｲﾙを選択"),
+                           QStringLiteral("(*.csv)|*.csv|"), parent)
+            .empty())
         return;
 
     // Enter confirms: OK is the default.

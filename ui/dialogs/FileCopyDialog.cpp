@@ -62,13 +62,9 @@ FileCopyDialog::FileCopyDialog(const std::filesystem::path& source, UiServices& 
 void runCopyCommand(state::ProgramState& state, CommonDialog& chooser, UiServices& services,
                     QWidget* parent)
 {
-    chooser.setInitDir(fromPath(state.programFolder()));
-    chooser.setFileName({});
-    chooser.setTitle(QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
-    chooser.setFilter(QStringLiteral("(*.csv)|*.csv|"));
-    chooser.showOpen(parent);
-    state.setSelectedFile(toPath(chooser.fileName()));
-    if (state.selectedFile().empty())
+    if (chooseSelectedFile(state, chooser, FileDialogMode::Open, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"),
+                           QStringLiteral("(*.csv)|*.csv|"), parent)
+            .empty())
         return;
     FileCopyDialog dialog(state.selectedFile(), services, parent);
     dialog.exec();

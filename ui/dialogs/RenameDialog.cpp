@@ -62,12 +62,9 @@ RenameDialog::RenameDialog(const std::filesystem::path& old, UiServices& service
 void runRenameCommand(state::ProgramState& state, CommonDialog& chooser, UiServices& services,
                       QWidget* parent)
 {
-    chooser.setInitDir(fromPath(state.programFolder()));
-    chooser.setFileName({});
-    chooser.setTitle(QStringLiteral("名前を変更するﾌｧｲﾙを選択"));
-    chooser.showOpen(parent);
-    state.setSelectedFile(toPath(chooser.fileName()));
-    if (state.selectedFile().empty())
+    if (chooseSelectedFile(state, chooser, FileDialogMode::Open, QStringLiteral("名前を変更するﾌｧｲﾙを選択"),
+                           std::nullopt, parent)
+            .empty())
         return;
     RenameDialog dialog(state.selectedFile(), services, parent);
     dialog.exec();

@@ -1,5 +1,8 @@
 #include "CommonDialog.h"
 
+#include "state/ProgramState.h"
+#include "ui/common/PathText.h"
+
 #include <QFileInfo>
 
 namespace ui {
@@ -12,6 +15,23 @@ bool CommonDialog::show(QWidget* parent, FileDialogMode mode)
     fileName_ = chosen;
     fileTitle_ = QFileInfo(chosen).fileName();
     return true;
+}
+
+std::filesystem::path chooseSelectedFile(state::ProgramState& state, CommonDialog& chooser,
+                                         FileDialogMode mode, const QString& title,
+                                         const std::optional<QString>& filter, QWidget* parent)
+{
+    chooser.setInitDir(fromPath(state.programFolder()));
+    chooser.setFileName({});
+    chooser.setTitle(title);
+    if (filter)
+        chooser.setFilter(*filter);
+    if (mode == FileDialogMode::Save)
+        chooser.showSave(parent);
+    else
+        chooser.showOpen(parent);
+    state.setSelectedFile(toPath(chooser.fileName()));
+    return state.selectedFile();
 }
 
 } // namespace ui

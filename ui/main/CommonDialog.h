@@ -5,9 +5,16 @@
 
 #include "ui/common/FileChooser.h"
 
+#include <filesystem>
+#include <optional>
+
 #include <QString>
 
 class QWidget;
+
+namespace state {
+class ProgramState;
+}
 
 namespace ui {
 
@@ -43,5 +50,13 @@ private:
     QString title_;
     QString filter_ = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 };
+
+// What the export and the file commands do with the chooser: the program's
+// folder, no file name, `title`, and `filter` unless none is given (the
+// rename finds what the last command left); then the answer becomes the
+// program's selected file, empty after a cancel, and is returned.
+std::filesystem::path chooseSelectedFile(state::ProgramState& state, CommonDialog& chooser,
+                                         FileDialogMode mode, const QString& title,
+                                         const std::optional<QString>& filter, QWidget* parent);
 
 } // namespace ui

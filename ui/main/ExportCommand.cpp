@@ -38,13 +38,9 @@ void exportTicked(state::ProgramState& state, const Ticks& ticks, CommonDialog& 
         return;
     }
 
-    dialog.setInitDir(fromPath(state.programFolder()));
-    dialog.setFileName({});
-    dialog.setTitle(QStringLiteral("保存ﾌｧｲﾙを選択"));
-    dialog.setFilter(QStringLiteral("(*.csv)|*.csv|"));
-    dialog.showSave(parent);
-    state.setSelectedFile(toPath(dialog.fileName()));
-    if (state.selectedFile().empty())
+    if (chooseSelectedFile(state, dialog, FileDialogMode::Save, QStringLiteral("保存ﾌｧｲﾙを選択"),
+                           QStringLiteral("(*.csv)|*.csv|"), parent)
+            .empty())
         return;
 
     postal::PrefectureSet chosen;
