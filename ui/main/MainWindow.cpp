@@ -5,6 +5,8 @@
 #include "PrefectureMap.h"
 #include "StatusBar.h"
 #include "ui/common/JapaneseFont.h"
+#include "ui/dialogs/SettingsDialog.h"
+#include "ui/info/AboutWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -276,8 +278,15 @@ void MainWindow::copyFile() {}
 void MainWindow::renameFile() {}
 void MainWindow::selectByRegion() {}
 void MainWindow::deleteFile() {}
-void MainWindow::showSettings() {}
-void MainWindow::showAbout() {}
+void MainWindow::showSettings()
+{
+    SettingsDialog::run(state_, services_, this);
+}
+
+void MainWindow::showAbout()
+{
+    AboutWindow::run(services_, this);
+}
 
 void MainWindow::showHelpIndex()
 {
