@@ -54,6 +54,8 @@ SettingsDialog::SettingsDialog(state::ProgramState& state, UiServices& services,
     tabs_->addTab(options_, QStringLiteral("環境設定"));
     tabs_->addTab(folder_, QStringLiteral("ken_all.csv 保存先"));
     tabs_->setCurrentIndex(openingTab(copies));
+    options_->setAutoFillBackground(true);
+    folder_->setAutoFillBackground(true);
 
     // The tab control's own area, outside the controls on it, takes the
     // link's hover colour back.

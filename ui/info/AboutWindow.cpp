@@ -37,11 +37,17 @@ QString addressTip(const QString& address)
 
 } // namespace
 
-AboutWindow::AboutWindow(UiServices& services, QWidget* parent)
+MakerInfo MakerInfo::configured()
+{
+    return {QString::fromUtf8(kMakerNotice), QString::fromUtf8(kMakerName),
+            QString::fromUtf8(kMailAddress), QString::fromUtf8(kHomepage)};
+}
+
+AboutWindow::AboutWindow(UiServices& services, QWidget* parent, const MakerInfo& maker)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      services_(services)
+      services_(services), maker_(maker)
 {
     setObjectName(QStringLiteral("INFO_VER"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -79,10 +85,10 @@ void AboutWindow::createTexts()
     QLabel* systems = addShadowedText(this, 19, 18, QStringLiteral("for    Windows 2000/XP/Vista"),
                                       romanFont(15.75), kYellow, {}, small);
     moveShadowedText(systems, {s.x(600), version->geometry().bottom() + s.y(60)});
-    QLabel* notice = addShadowedText(this, 6, 7, QString::fromUtf8(kMakerNotice),
+    QLabel* notice = addShadowedText(this, 6, 7, maker_.notice,
                                      romanFont(15.75), kYellow, {}, small);
     moveShadowedText(notice, {s.x(600), systems->geometry().bottom() + s.y(60)});
-    QLabel* maker = addShadowedText(this, 8, 9, QString::fromUtf8(kMakerName),
+    QLabel* maker = addShadowedText(this, 8, 9, maker_.name,
                                     minchoFont(12, true), kYellow, {}, small);
     moveShadowedText(maker, {notice->geometry().right() + s.x(150),
                              notice->geometry().bottom() - maker->height()});
@@ -129,8 +135,8 @@ void AboutWindow::createTexts()
 
 void AboutWindow::createLinks(QPoint topLeft)
 {
-    const QString mail = QString::fromUtf8(kMailAddress);
-    const QString homepage = QString::fromUtf8(kHomepage);
+    const QString& mail = maker_.mail;
+    const QString& homepage = maker_.homepage;
     const auto [host, path] = splitAddress(homepage);
     const struct
     {
@@ -193,10 +199,9 @@ void AboutWindow::pointerOverBackground()
 void AboutWindow::clickLabel(int index)
 {
     if (isMailLink(index))
-        mailTo(services_.launcher, services_.messages, this, QString::fromUtf8(kMailAddress));
+        mailTo(services_.launcher, services_.messages, this, maker_.mail);
     else if (isHomepageLink(index))
-        openLink(services_.launcher, services_.messages, this, QString::fromUtf8(kHomepage),
-                 kHomepageMissing);
+        openLink(services_.launcher, services_.messages, this, maker_.homepage, kHomepageMissing);
 }
 
 // Moves over the texts, the frame or the button reach here too, passed up

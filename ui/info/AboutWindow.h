@@ -14,6 +14,17 @@ namespace ui {
 
 class LinkLabel;
 
+// The maker's texts and addresses the window shows.
+struct MakerInfo
+{
+    QString notice;
+    QString name;
+    QString mail;     // empty: the mail link does nothing
+    QString homepage; // empty: the homepage link does nothing
+
+    static MakerInfo configured(); // as this build was configured
+};
+
 class AboutWindow : public QDialog
 {
     Q_OBJECT
@@ -21,7 +32,8 @@ public:
     static constexpr int kFirstLink = 10; // Label1(10) ... Label1(14)
     static constexpr int kLastLink = 14;
 
-    AboutWindow(UiServices& services, QWidget* parent);
+    AboutWindow(UiServices& services, QWidget* parent,
+                const MakerInfo& maker = MakerInfo::configured());
 
     // Opens the window modally over `parent`; returns once it closed.
     static void run(UiServices& services, QWidget* parent);
@@ -45,6 +57,7 @@ private:
     void colourLinks(const QColor& mail, const QColor& homepage);
 
     UiServices& services_;
+    MakerInfo maker_;
     QPushButton* ok_ = nullptr;
 };
 

@@ -16,7 +16,7 @@ using namespace info;
 
 namespace {
 
-constexpr int kWidthTwips = 7800;
+constexpr int kWidthTwips = 9600;
 
 } // namespace
 
@@ -36,7 +36,7 @@ void SplashWindow::createTexts(const TwipsScale& s)
     const int width = s.x(kWidthTwips);
     const int edge = s.x(60);
     addIcon(this, s.point(240, 240));
-    const int left = s.x(1500);
+    const int left = s.x(2100);
     const int shadow = s.x(150);
     QLabel* name = addShadowedText(this, 0, 1, QStringLiteral("vevoz"), minchoFont(72, true),
                                    kYellow, {left, s.y(60)}, shadow);
@@ -50,10 +50,10 @@ void SplashWindow::createTexts(const TwipsScale& s)
                     s.point(240, 900), s.x(120));
     QLabel* systems =
         addShadowedText(this, 15, 14, QStringLiteral("for      Windows 2000/XP/Vista"),
-                        romanFont(20.25), kYellow, {left, nameArea.bottom()}, shadow);
+                        romanFont(20.25), kYellow, {s.x(1200), nameArea.bottom()}, shadow);
     QLabel* notice =
         addShadowedText(this, 5, 7, QString::fromUtf8(kMakerNotice), romanFont(20.25), kYellow,
-                        {left, systems->geometry().bottom() + s.y(90)}, shadow);
+                        {s.x(1200), systems->geometry().bottom() + s.y(90)}, shadow);
     // The maker's name follows the notice on its line.
     QLabel* maker = addShadowedText(this, 8, 9, QString::fromUtf8(kMakerName),
                                     minchoFont(18, true), kYellow, {}, shadow);
