@@ -159,13 +159,10 @@ void SettingsDialog::saveFolder()
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove) {
-        auto* area = static_cast<QWidget*>(watched);
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        // A move that a control on the tab passed up is not the tab's own.
-        if (!area->childAt(at) || area == tabs_->tabBar())
-            folder_->link()->setTextColour(Qt::black);
-    }
+    // Moves over the controls on the tab stay with them: they do not track
+    // the pointer, and the link keeps its own.
+    if (event->type() == QEvent::MouseMove)
+        folder_->link()->setTextColour(Qt::black);
     return QDialog::eventFilter(watched, event);
 }
 

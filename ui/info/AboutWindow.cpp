@@ -204,12 +204,11 @@ void AboutWindow::clickLabel(int index)
         openLink(services_.launcher, services_.messages, this, maker_.homepage, kHomepageMissing);
 }
 
-// Moves over the texts, the frame or the button reach here too, passed up
-// by them; only the background itself counts.
+// Only the background's own moves arrive here: the texts, the frame and the
+// button do not track the pointer, and the links keep theirs.
 void AboutWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!childAt(event->position().toPoint()))
-        pointerOverBackground();
+    pointerOverBackground();
     QDialog::mouseMoveEvent(event);
 }
 

@@ -91,8 +91,6 @@ void SplashWindow::timeUp()
 }
 
 // Esc and the like: the splash goes only when its time is up.
-void SplashWindow::reject() {}
-
 void SplashWindow::keyPressEvent(QKeyEvent* event)
 {
     event->accept();

@@ -22,9 +22,6 @@ public:
     // Shows the splash modally; returns once it has closed itself.
     int exec() override;
 
-public slots:
-    void reject() override;
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
