@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-translations-l10n qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk xvfb xauth imagemagick hyperfine python3
+    fonts-noto-cjk xvfb xauth imagemagick hyperfine python3 openbox xdotool x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -62,7 +62,8 @@ xdotool key ctrl+k
 settings=$(xdotool search --sync --onlyvisible --name '^各種設定$' | head -n 1)
 sleep 0.5
 shoot "$settings" "$out/settings-dialog.png"
-xdotool key --window "$settings" alt+F4
+xdotool windowactivate --sync "$settings"
+xdotool key alt+F4   # the close box: closes without applying
 sleep 0.5
 
 xdotool windowactivate --sync "$main"

@@ -36,7 +36,7 @@ void SplashWindow::createTexts(const TwipsScale& s)
     const int width = s.x(kWidthTwips);
     const int edge = s.x(60);
     addIcon(this, s.point(240, 240));
-    const int left = s.x(2100);
+    const int left = s.x(2400);
     const int shadow = s.x(150);
     QLabel* name = addShadowedText(this, 0, 1, QStringLiteral("vevoz"), minchoFont(72, true),
                                    kYellow, {left, s.y(60)}, shadow);
