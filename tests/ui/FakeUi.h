@@ -1,15 +1,18 @@
 #pragma once
-// Scripted stand-ins for the windows' dialogs, clock, screen and help: they
-// answer from a queue and record what was asked, so a test fails when the
-// wrong question is shown.
+// Scripted stand-ins for the windows' dialogs, clock, screen, help and the
+// desktop's browser and mail: they answer from a queue and record what was
+// asked, so a test fails when the wrong question is shown.
 
 #include "ui/common/UiServices.h"
 
 #include <QDateTime>
 #include <QList>
+#include <QPointer>
 #include <QQueue>
 #include <QSize>
 #include <QStringList>
+#include <QUrl>
+#include <algorithm>
 
 namespace testsupport {
 
@@ -39,11 +42,47 @@ public:
     }
 };
 
+// Time stands still until a test moves it on with advance(); timed calls
+// run then, in the order they fall due.
 class FixedClock : public ui::Clock
 {
 public:
     QDateTime time = QDateTime(QDate(2007, 3, 5), QTime(15, 7));
     QDateTime now() const override { return time; }
+
+    void singleShot(int ms, QObject* context, std::function<void()> then) override
+    {
+        pending_.append({elapsed_ + ms, context, std::move(then)});
+    }
+    void advance(int ms)
+    {
+        const qint64 end = elapsed_ + ms;
+        for (;;) {
+            auto due = std::min_element(pending_.begin(), pending_.end(),
+                                        [](const Call& a, const Call& b) { return a.due < b.due; });
+            if (due == pending_.end() || due->due > end)
+                break;
+            const Call call = *due;
+            pending_.erase(due);
+            time = time.addMSecs(call.due - elapsed_);
+            elapsed_ = call.due;
+            if (call.context)
+                call.then();
+        }
+        time = time.addMSecs(end - elapsed_);
+        elapsed_ = end;
+    }
+    int pendingCount() const { return int(pending_.size()); }
+
+private:
+    struct Call
+    {
+        qint64 due;
+        QPointer<QObject> context;
+        std::function<void()> then;
+    };
+    qint64 elapsed_ = 0;
+    QList<Call> pending_;
 };
 
 class FixedScreen : public ui::Screen
@@ -64,16 +103,37 @@ public:
 class RecordingHelp : public ui::Help
 {
 public:
-    QStringList shown;      // "index", "contents", "context"
+    QStringList shown;      // "index", "contents", "context 10025"
     QList<int> contexts;    // the context numbers asked for, in order
     QList<QWidget*> owners; // the asking window of each context help
     void showIndex(QWidget*) override { shown << "index"; }
     void showContents(QWidget*) override { shown << "contents"; }
-    void showContext(QWidget* owner, int context) override
+    void showContext(QWidget* owner, int number) override
     {
-        shown << "context";
-        contexts << context;
+        shown << QStringLiteral("context %1").arg(number);
+        contexts << number;
         owners << owner;
+    }
+};
+
+// Answers for the desktop: whether a browser or mail program took the
+// address; records what was asked ("web <url>", "mail <address>").
+class ScriptedLauncher : public ui::Launcher
+{
+public:
+    bool browserThere = true;
+    bool mailThere = true;
+    QStringList asked;
+
+    bool openWebPage(QWidget*, const QUrl& page) override
+    {
+        asked << QStringLiteral("web ") + page.toString();
+        return browserThere;
+    }
+    bool writeMail(QWidget*, const QString& address) override
+    {
+        asked << QStringLiteral("mail ") + address;
+        return mailThere;
     }
 };
 
@@ -85,11 +145,16 @@ struct FakeUi
     FixedClock clock;
     FixedScreen screen;
     RecordingHelp help;
+    ScriptedLauncher launcher;
     int endCount = 0;
-    ui::UiServices services{
-        messages, files, clock, screen, help, QLocale(QLocale::Japanese, QLocale::Japan), [this] {
-            ++endCount;
-        }};
+    ui::UiServices services{messages,
+                            files,
+                            clock,
+                            screen,
+                            help,
+                            launcher,
+                            QLocale(QLocale::Japanese, QLocale::Japan),
+                            [this] { ++endCount; }};
 };
 
 } // namespace testsupport

@@ -5,6 +5,12 @@
 
 namespace ui {
 
+QPoint centredOnScreen(const Screen& screen, QSize frameSize)
+{
+    const QSize free = screen.sizePixels() - frameSize;
+    return {free.width() / 2, free.height() / 2};
+}
+
 QSize QtScreen::sizePixels() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

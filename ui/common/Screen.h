@@ -3,6 +3,7 @@
 // windows on screens of their choosing.
 
 #include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 
@@ -18,6 +19,10 @@ public:
     // Every screen's area on the virtual desktop, in pixels.
     virtual QList<QRect> screenGeometries() const = 0;
 };
+
+// The top-left, in pixels, that centres a window of this frame size on the
+// primary screen.
+QPoint centredOnScreen(const Screen& screen, QSize frameSize);
 
 class QtScreen : public Screen
 {

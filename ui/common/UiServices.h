@@ -1,11 +1,12 @@
 #pragma once
 // What the windows need from outside: the dialogs, the clock, the screen,
-// help, and the way to end the program. main() passes the real ones, tests
+// help, the desktop's browser and mail, and the way to end the program. main() passes the real ones, tests
 // pass scripted ones.
 
 #include "Clock.h"
 #include "FileChooser.h"
 #include "Help.h"
+#include "Launcher.h"
 #include "MessageBoxes.h"
 #include "Screen.h"
 
@@ -21,6 +22,7 @@ struct UiServices
     Clock& clock;
     Screen& screen;
     Help& help;
+    Launcher& launcher;               // web pages and mail
     QLocale locale;                   // AM/PM designators of the clock
     std::function<void()> endProgram; // ends the process's event loop at once
 };

@@ -9,6 +9,8 @@
 #include "ui/dialogs/FileCopyDialog.h"
 #include "ui/dialogs/RegionDialog.h"
 #include "ui/dialogs/RenameDialog.h"
+#include "ui/dialogs/SettingsDialog.h"
+#include "ui/info/AboutWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -296,9 +298,15 @@ void MainWindow::deleteFile()
     runDeleteCommand(state_, commonDialog_, services_, this);
 }
 
-// The windows behind these commands come later.
-void MainWindow::showSettings() {}
-void MainWindow::showAbout() {}
+void MainWindow::showSettings()
+{
+    SettingsDialog::run(state_, services_, this);
+}
+
+void MainWindow::showAbout()
+{
+    AboutWindow::run(services_, this);
+}
 
 void MainWindow::showHelpIndex()
 {

@@ -71,13 +71,13 @@ MainWindow& Program::start(const QStringList& arguments)
     options.screen = {screen.width(), screen.height()};
     options.listOverride = list;
 
-    StartupMessages startupUi(messages_);
+    StartupMessages startupUi(messages_, clock_, screen_);
     state::StartupResult started = state::runStartup(*store_, options, startupUi);
     state_.emplace(*store_, std::move(started.copies), programFolder);
     if (!started.listMissing && !started.loadError)
         state_->setList(std::move(started.table));
 
-    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_,
+    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_, launcher_,
                                                         QLocale::system(),
                                                         [] { QCoreApplication::exit(0); }});
     window_ = std::make_unique<MainWindow>(*state_, *services_);

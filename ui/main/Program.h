@@ -7,6 +7,7 @@
 #include "ui/common/Clock.h"
 #include "ui/common/FileChooser.h"
 #include "ui/common/Help.h"
+#include "ui/common/Launcher.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/common/Screen.h"
 #include "ui/common/UiServices.h"
@@ -45,6 +46,7 @@ private:
     SystemClock clock_;
     QtScreen screen_;
     HelpViewer help_;
+    DesktopLauncher launcher_;
     std::unique_ptr<UiServices> services_;
     std::optional<state::ProgramState> state_;
     std::unique_ptr<MainWindow> window_;

@@ -1,8 +1,22 @@
 #include "StartupMessages.h"
 
 #include "ui/common/MessageBoxes.h"
+#include "ui/info/SplashWindow.h"
 
 namespace ui {
+
+void StartupMessages::showSplash()
+{
+    SplashWindow splash(clock_, screen_);
+    splash_ = &splash;
+    splash.exec();
+}
+
+void StartupMessages::closeSplash()
+{
+    if (splash_)
+        splash_->done(SplashWindow::Accepted);
+}
 
 void StartupMessages::warn(const std::string& text, const std::string& title)
 {

@@ -1,0 +1,427 @@
+// The splash (its two seconds on the clock, shown only for OptLogo "1",
+// before the list is looked for), the about window's texts, hover colours and
+// links, and what the links say when the desktop has no program for them.
+
+#include "FakeUi.h"
+
+#include "state/Startup.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/TempDir.h"
+#include "ui/common/Launcher.h"
+#include "ui/info/AboutWindow.h"
+#include "ui/info/InfoLayout.h"
+#include "ui/info/SplashWindow.h"
+#include "ui/main/StartupMessages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
+
+using testsupport::FakeUi;
+
+namespace {
+
+const QColor kBlack(0, 0, 0), kYellow(255, 255, 0), kPaleYellow(255, 255, 192),
+    kGreen(0, 255, 0), kPaleGreen(192, 255, 192);
+
+void movePointer(QWidget* widget, QPoint at = {1, 1})
+{
+    QMouseEvent event(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QApplication::instance()->notify(widget, &event);
+}
+
+QColor colourOf(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+const ui::MakerInfo kMaker{"Copyright (C) 2007", "ある開発者", "someone@example.org",
+                           "https://example.org/~someone/vevoz/"};
+
+} // namespace
+
+class TestInfoWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splashTiming();
+    void splashAtStartup_data();
+    void splashAtStartup();
+    void splashTexts_data();
+    void splashTexts();
+    void aboutTexts_data();
+    void aboutTexts();
+    void aboutHover_data();
+    void aboutHover();
+    void aboutClicks_data();
+    void aboutClicks();
+    void unsetAddresses();
+    void launchAnswers_data();
+    void launchAnswers();
+    void splitAddress_data();
+    void splitAddress();
+};
+
+// Clicks and keys neither close nor delay it; it goes at 2000 ms exactly.
+void TestInfoWindows::splashTiming()
+{
+    FakeUi fake;
+    ui::SplashWindow splash(fake.clock, fake.screen);
+    QCOMPARE(splash.objectName(), QStringLiteral("INITDISP"));
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(splash.pos(), QPoint((1280 - splash.width()) / 2, (1024 - splash.height()) / 2));
+    bool modal = false, shownAt1999 = false, shownAfterInput = false;
+    // A timer event, not a posted call: showing the window may deliver those
+    // before exec() waits.
+    QTimer::singleShot(1, [&] {
+        modal = QApplication::activeModalWidget() == &splash;
+        fake.clock.advance(1999);
+        shownAt1999 = splash.isVisible();
+        QTest::mouseClick(&splash, Qt::LeftButton);
+        QTest::mouseDClick(&splash, Qt::LeftButton);
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        QTest::keyClick(&splash, Qt::Key_Return);
+        QTest::keyClick(&splash, Qt::Key_F4, Qt::AltModifier);
+        splash.close();
+        shownAfterInput = splash.isVisible();
+        fake.clock.advance(1);
+    });
+    QTimer::singleShot(5000, &splash, [&] { splash.done(-1); }); // a hang fails, not stalls
+    QCOMPARE(splash.exec(), int(QDialog::Accepted));
+    QVERIFY(modal);
+    QVERIFY(shownAt1999);
+    QVERIFY(shownAfterInput);
+    QVERIFY(!splash.isVisible());
+}
+
+void TestInfoWindows::splashAtStartup_data()
+{
+    QTest::addColumn<QString>("logo");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("empty: the default 1") << "" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("2") << "2" << false;
+    QTest::newRow("1 with a blank") << "1 " << false;
+}
+
+// Start-up shows it before the list is looked for, and goes on after it closed.
+void TestInfoWindows::splashAtStartup()
+{
+    QFETCH(QString, logo);
+    QFETCH(bool, shown);
+    FakeUi fake;
+    testsupport::MemorySettingsStore store;
+    testsupport::TempDir folder;
+    if (!logo.isEmpty())
+        store.preset("Config", "OptLogo", logo.toStdString());
+    ui::StartupMessages startupUi(fake.messages, fake.clock, fake.screen);
+    state::StartupOptions options;
+    options.programFolder = folder.path();
+    options.screen = {19200, 15360};
+
+    int splashes = 0;
+    std::size_t readsWhileShown = 0;
+    int warningsWhileShown = -1;
+    QTimer watcher;
+    watcher.setInterval(5); // after exec() has started waiting
+    connect(&watcher, &QTimer::timeout, [&] {
+        auto* splash = qobject_cast<ui::SplashWindow*>(QApplication::activeModalWidget());
+        if (!splash)
+            return;
+        ++splashes;
+        readsWhileShown = store.reads().size();
+        warningsWhileShown = int(fake.messages.shown.size());
+        fake.clock.advance(2000);
+    });
+    watcher.start();
+    state::runStartup(store, options, startupUi);
+    watcher.stop();
+
+    QCOMPARE(splashes, shown ? 1 : 0);
+    if (shown) {
+        QCOMPARE(readsWhileShown, std::size_t(1)); // OptLogo only
+        QCOMPARE(warningsWhileShown, 0);
+    }
+    // The missing list's warning came after it.
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(store.read("Config", "OptLogo"), logo.isEmpty() ? std::string("1") : logo.toStdString());
+}
+
+void TestInfoWindows::splashTexts_data()
+{
+    QTest::addColumn<int>("shadow");
+    QTest::addColumn<int>("coloured");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<int>("offsetTwips");
+    QTest::newRow("name") << 0 << 1 << "vevoz" << kYellow << 72.0 << true << 150;
+    QTest::newRow("君") << 2 << 3 << "君" << kYellow << 20.25 << true << 150;
+    QTest::newRow("version") << 4 << 6 << "Ver.1.1.0" << kPaleYellow << 18.0 << false << 120;
+    QTest::newRow("systems") << 15 << 14 << "for      Windows 2000/XP/Vista" << kYellow << 20.25
+                             << false << 150;
+    QTest::newRow("notice") << 5 << 7 << "Copyright (C)" << kYellow << 20.25 << false << 150;
+    QTest::newRow("maker") << 8 << 9 << "vevoz君 の開発者" << kYellow << 18.0 << true << 150;
+    QTest::newRow("bottom line, no shadow") << -1 << 10 << "" << kPaleYellow << 11.25 << false << 0;
+}
+
+void TestInfoWindows::splashTexts()
+{
+    QFETCH(int, shadow);
+    QFETCH(int, coloured);
+    QFETCH(QString, text);
+    QFETCH(QColor, colour);
+    QFETCH(double, points);
+    QFETCH(bool, bold);
+    QFETCH(int, offsetTwips);
+    FakeUi fake;
+    ui::SplashWindow splash(fake.clock, fake.screen);
+    QCOMPARE(splash.palette().color(QPalette::Window), QColor(128, 128, 128));
+    auto* top = splash.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(coloured));
+    QVERIFY(top);
+    QCOMPARE(top->text(), text);
+    QCOMPARE(colourOf(top), colour);
+    QCOMPARE(top->font().pointSizeF(), points);
+    QCOMPARE(top->font().bold(), bold);
+    if (shadow >= 0) {
+        auto* under = splash.findChild<QLabel*>(QStringLiteral("Label1_%1").arg(shadow));
+        QVERIFY(under);
+        QCOMPARE(under->text(), text);
+        QCOMPARE(colourOf(under), kBlack);
+        QCOMPARE(under->font(), top->font());
+        QCOMPARE(under->pos() - top->pos(), QPoint(offsetTwips, offsetTwips) / 15);
+        // The coloured copy lies over its shadow.
+        QVERIFY(splash.children().indexOf(top) > splash.children().indexOf(under));
+    }
+    for (int i = 0; i < 5; ++i) {
+        auto* line = splash.findChild<QWidget*>(QStringLiteral("Line1_%1").arg(i));
+        QVERIFY(line);
+        QCOMPARE(line->palette().color(QPalette::Window), QColor(255, 255, 255));
+    }
+    QVERIFY(splash.findChild<QLabel*>("Image1"));
+}
+
+void TestInfoWindows::aboutTexts_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("name") << 1 << "vevoz" << kYellow << 48.0 << "";
+    QTest::newRow("name's shadow") << 0 << "vevoz" << kBlack << 48.0 << "";
+    QTest::newRow("君") << 3 << "君" << kYellow << 12.0 << "";
+    QTest::newRow("version") << 5 << "Ver.1.1.0" << kPaleYellow << 14.25 << "";
+    QTest::newRow("systems") << 18 << "for    Windows 2000/XP/Vista" << kYellow << 15.75 << "";
+    QTest::newRow("systems' shadow") << 19 << "for    Windows 2000/XP/Vista" << kBlack << 15.75 << "";
+    QTest::newRow("notice") << 7 << "Copyright (C) 2007" << kYellow << 15.75 << "";
+    QTest::newRow("maker") << 9 << "ある開発者" << kYellow << 12.0 << "";
+    QTest::newRow("mail heading") << 10 << "E-Mail Address：" << kPaleGreen << 11.25
+                                  << " someone@example.org ";
+    QTest::newRow("mail") << 11 << "someone@example.org" << kPaleGreen << 11.25
+                          << " someone@example.org ";
+    QTest::newRow("homepage heading") << 12 << "URL Address：" << kPaleGreen << 11.25
+                                      << " https://example.org/~someone/vevoz/ ";
+    QTest::newRow("homepage host") << 13 << "https://example.org/" << kPaleGreen << 11.25
+                                   << " https://example.org/~someone/vevoz/ ";
+    QTest::newRow("homepage path") << 14 << "~someone/vevoz/" << kPaleGreen << 11.25
+                                   << " https://example.org/~someone/vevoz/ ";
+    QTest::newRow("note in the frame") << 15 << "" << kPaleYellow << 9.0 << "";
+}
+
+void TestInfoWindows::aboutTexts()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QFETCH(QColor, colour);
+    QFETCH(double, points);
+    QFETCH(QString, tooltip);
+    FakeUi fake;
+    QWidget owner;
+    ui::AboutWindow about(fake.services, &owner, kMaker);
+    QCOMPARE(about.objectName(), QStringLiteral("INFO_VER"));
+    QCOMPARE(about.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(about.palette().color(QPalette::Window), QColor(128, 128, 128));
+    QCOMPARE(about.okButton()->text(), QStringLiteral("OK"));
+    QCOMPARE(about.okButton()->toolTip(), QStringLiteral(" OK "));
+
+    QLabel* label = about.label(index);
+    QVERIFY(label);
+    QCOMPARE(label->text(), text);
+    QCOMPARE(colourOf(label), colour);
+    QCOMPARE(label->font().pointSizeF(), points);
+    QCOMPARE(label->toolTip(), tooltip);
+    const bool link = index >= 10 && index <= 14;
+    QCOMPARE(label->font().underline(), link);
+    QCOMPARE(label->cursor().shape(), link ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TestInfoWindows::aboutHover_data()
+{
+    QTest::addColumn<QStringList>("moves"); // label indexes, "background", "ok", "frame"
+    QTest::addColumn<QColor>("mail");
+    QTest::addColumn<QColor>("homepage");
+    QTest::newRow("over the mail address") << QStringList{"11"} << kGreen << kPaleGreen;
+    QTest::newRow("over its heading") << QStringList{"10"} << kGreen << kPaleGreen;
+    QTest::newRow("over the homepage path") << QStringList{"14"} << kPaleGreen << kGreen;
+    QTest::newRow("mail, then homepage") << QStringList{"10", "13"} << kPaleGreen << kGreen;
+    QTest::newRow("homepage, then background") << QStringList{"12", "background"} << kPaleGreen
+                                               << kPaleGreen;
+    QTest::newRow("mail, then the name") << QStringList{"11", "1"} << kGreen << kPaleGreen;
+    QTest::newRow("homepage, then OK") << QStringList{"13", "ok"} << kPaleGreen << kGreen;
+    QTest::newRow("mail, then the frame") << QStringList{"10", "frame"} << kGreen << kPaleGreen;
+    QTest::newRow("homepage, then the frame's note") << QStringList{"14", "15"} << kPaleGreen
+                                                     << kGreen;
+}
+
+void TestInfoWindows::aboutHover()
+{
+    QFETCH(QStringList, moves);
+    QFETCH(QColor, mail);
+    QFETCH(QColor, homepage);
+    FakeUi fake;
+    QWidget owner;
+    ui::AboutWindow about(fake.services, &owner, kMaker);
+    about.show();
+    for (const QString& move : moves) {
+        if (move == "background")
+            movePointer(&about, {about.width() / 2, about.height() - 3});
+        else if (move == "ok")
+            movePointer(about.okButton());
+        else if (move == "frame")
+            movePointer(about.findChild<QWidget*>("Frame1"), {3, 3});
+        else
+            movePointer(about.label(move.toInt()));
+    }
+    for (int i = 10; i <= 14; ++i)
+        QCOMPARE(colourOf(about.label(i)), i <= 11 ? mail : homepage);
+    QVERIFY(fake.launcher.asked.isEmpty());
+}
+
+void TestInfoWindows::aboutClicks_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("asked");
+    const QString mail = "mail someone@example.org";
+    const QString web = "web https://example.org/~someone/vevoz/";
+    QTest::newRow("mail heading") << 10 << mail;
+    QTest::newRow("mail address") << 11 << mail;
+    QTest::newRow("homepage heading") << 12 << web;
+    QTest::newRow("homepage host") << 13 << web;
+    QTest::newRow("homepage path") << 14 << web;
+    QTest::newRow("the name") << 1 << "";
+    QTest::newRow("the version") << 5 << "";
+    QTest::newRow("the frame's note") << 15 << "";
+}
+
+void TestInfoWindows::aboutClicks()
+{
+    QFETCH(int, index);
+    QFETCH(QString, asked);
+    FakeUi fake;
+    QWidget owner;
+    ui::AboutWindow about(fake.services, &owner, kMaker);
+    about.show();
+    QTest::mouseClick(about.label(index), Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(fake.launcher.asked, asked.isEmpty() ? QStringList() : QStringList{asked});
+    fake.launcher.asked.clear();
+    about.clickLabel(index);
+    QCOMPARE(fake.launcher.asked, asked.isEmpty() ? QStringList() : QStringList{asked});
+    QVERIFY(about.isVisible());
+    QVERIFY(fake.messages.shown.isEmpty());
+    about.okButton()->click();
+    QVERIFY(!about.isVisible());
+}
+
+// A build without addresses shows the headings, and its links do nothing.
+void TestInfoWindows::unsetAddresses()
+{
+    FakeUi fake;
+    QWidget owner;
+    ui::AboutWindow about(fake.services, &owner, {"Copyright (C)", "ある開発者", "", ""});
+    about.show();
+    QCOMPARE(about.label(10)->text(), QStringLiteral("E-Mail Address："));
+    QCOMPARE(about.label(12)->text(), QStringLiteral("URL Address："));
+    for (int i = 10; i <= 14; ++i) {
+        QCOMPARE(about.label(i)->toolTip(), QString());
+        about.clickLabel(i);
+    }
+    QVERIFY(fake.launcher.asked.isEmpty());
+    QVERIFY(fake.messages.shown.isEmpty());
+}
+
+void TestInfoWindows::launchAnswers_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("handlerThere");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("mail, a mail program") << 11 << true << "" << "";
+    QTest::newRow("mail, none") << 11 << false
+                                << "「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。"
+                                << "OE ｲﾝｽﾄｰﾙ 確認";
+    QTest::newRow("homepage, a browser") << 13 << true << "" << "";
+    QTest::newRow("homepage, none") << 13 << false
+                                    << "「Internet Explorer」 が ｲﾝｽﾄｰﾙ されていません。"
+                                    << "IE ｲﾝｽﾄｰﾙ 確認";
+}
+
+void TestInfoWindows::launchAnswers()
+{
+    QFETCH(int, index);
+    QFETCH(bool, handlerThere);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    FakeUi fake;
+    fake.launcher.browserThere = handlerThere;
+    fake.launcher.mailThere = handlerThere;
+    QWidget owner;
+    ui::AboutWindow about(fake.services, &owner, kMaker);
+    about.clickLabel(index);
+    QCOMPARE(fake.launcher.asked.size(), 1);
+    const auto& shown = fake.messages.shown;
+    QCOMPARE(shown.size(), text.isEmpty() ? 0 : 1);
+    if (!text.isEmpty()) {
+        QCOMPARE(shown[0].text, text);
+        QCOMPARE(shown[0].title, title);
+        QCOMPARE(shown[0].icon, ui::MessageIcon::Warning);
+        QCOMPARE(shown[0].buttons, ui::MessageButtons::Ok);
+    }
+}
+
+void TestInfoWindows::splitAddress_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("with a path") << "https://example.org/~me/index.html" << "https://example.org/"
+                                 << "~me/index.html";
+    QTest::newRow("host only, slash") << "https://example.org/" << "https://example.org/" << "";
+    QTest::newRow("host only, no slash") << "https://example.org" << "https://example.org" << "";
+    QTest::newRow("no scheme") << "example.org/vevoz/" << "example.org/" << "vevoz/";
+    QTest::newRow("empty") << "" << "" << "";
+}
+
+void TestInfoWindows::splitAddress()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, host);
+    QFETCH(QString, path);
+    const auto [first, rest] = ui::info::splitAddress(address);
+    QCOMPARE(first, host);
+    QCOMPARE(rest, path);
+}
+
+QTEST_MAIN(TestInfoWindows)
+#include "TestInfoWindows.moc"

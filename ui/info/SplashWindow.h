@@ -1,0 +1,36 @@
+#pragma once
+// The splash INITDISP: the program's name, version and systems on grey, for
+// two seconds at start. It closes itself; clicks and keys do nothing.
+
+#include <QDialog>
+
+namespace ui {
+
+class Clock;
+class TwipsScale;
+class Screen;
+
+class SplashWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kShowMs = 2000;
+
+    // The two seconds count from here.
+    SplashWindow(Clock& clock, const Screen& screen, QWidget* parent = nullptr);
+
+    // Shows the splash modally; returns once it has closed itself.
+    int exec() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void timeUp();
+    void createTexts(const TwipsScale& scale);
+
+    bool timeUp_ = false;
+};
+
+} // namespace ui
