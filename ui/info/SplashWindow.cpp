@@ -50,10 +50,10 @@ void SplashWindow::createTexts(const TwipsScale& s)
                     s.point(240, 900), s.x(120));
     QLabel* systems =
         addShadowedText(this, 15, 14, QStringLiteral("for      Windows 2000/XP/Vista"),
-                        romanFont(20.25), kYellow, {s.x(1200), nameArea.bottom()}, shadow);
+                        romanFont(20.25), kYellow, {s.x(1200), nameArea.bottom() + shadow / 2}, shadow);
     QLabel* notice =
         addShadowedText(this, 5, 7, QString::fromUtf8(kMakerNotice), romanFont(20.25), kYellow,
-                        {s.x(1200), systems->geometry().bottom() + s.y(90)}, shadow);
+                        {s.x(1200), systems->geometry().bottom() + shadow + s.y(90)}, shadow);
     // The maker's name follows the notice on its line.
     QLabel* maker = addShadowedText(this, 8, 9, QString::fromUtf8(kMakerName),
                                     minchoFont(18, true), kYellow, {}, shadow);
