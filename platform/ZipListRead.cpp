@@ -143,7 +143,10 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 #else
     zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
 #endif
-    Archive archive(source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &openError) : nullptr);
+    // Not ZIP_CHECKCONS: archives written as a stream (libarchive, bsdtar)
+    // leave sizes out of the local header, which unzip accepts and libzip's
+    // consistency check refuses. The list's own sizes and CRC are checked here.
+    Archive archive(source ? zip_open_from_source(source, ZIP_RDONLY, &openError) : nullptr);
     if (!archive) {
         if (source)
             zip_source_free(source);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -77,6 +78,22 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
         EXPECT_EQ(got.bytes.size(), expected.size());
         EXPECT_TRUE(got.bytes == expected);
     }
+}
+
+// Written as a stream, by libarchive here: deflated, its sizes and CRC
+// after the data rather than in the local header, as unzip accepts.
+TEST(ZipList, ReadsArchivesWrittenAsAStream)
+{
+    TempDir dir;
+    const std::string list = sampleList();
+    testsupport::writeFile(dir / "KEN_ALL.CSV", list);
+    const std::string command = "cd '" + dir.path().string() + "' && '" DOZUZEZO_CMAKE_COMMAND
+                                "' -E tar cf ken_all.zip --format=zip KEN_ALL.CSV";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_NE(testsupport::readFile(dir / "ken_all.zip")[6] & 8, 0) << "no data descriptor";
+    const auto read = platform::readListFromZip(dir / "ken_all.zip");
+    ASSERT_TRUE(std::holds_alternative<ZipListBytes>(read)) << std::get<ZipError>(read).message();
+    EXPECT_TRUE(std::get<ZipListBytes>(read).bytes == list);
 }
 
 TEST(ZipList, RefusesArchivesWithoutExactlyOneList)
