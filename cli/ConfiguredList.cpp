@@ -1,5 +1,7 @@
 #include "ConfiguredList.h"
 
+#include "PrivateModule.h"
+
 #include "platform/FileSystem.h"
 #include "platform/SafeFileWriter.h"
 
@@ -19,23 +21,12 @@ constexpr const char* kBridge = "dozuzezo-settings-bridge.dll";
 constexpr const char* kBridge = "libdozuzezo-settings-bridge.so";
 #endif
 
-// Beside the program in the build tree; in the library folder once installed.
-std::filesystem::path bridgeModule()
-{
-    const std::filesystem::path folder = platform::programFolder();
-    const std::filesystem::path beside = folder / kBridge;
-    std::error_code ec;
-    if (std::filesystem::exists(beside, ec))
-        return beside;
-    return (folder / DOZUZEZO_BRIDGE_FOLDER / kBridge).lexically_normal();
-}
-
 } // namespace
 
 std::optional<std::filesystem::path> configuredList(std::string& error)
 {
     using Query = int (*)(char*, int);
-    const std::filesystem::path module = bridgeModule();
+    const std::filesystem::path module = privateModule(kBridge);
 #ifdef _WIN32
     HMODULE handle = LoadLibraryW(module.c_str());
     Query query = handle ? reinterpret_cast<Query>(GetProcAddress(handle, "dozuzezo_configured_list")) : nullptr;

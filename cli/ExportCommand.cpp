@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "postal/Catalogue.h"
+#include "postal/ListFile.h"
 #include "postal/PostalList.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFileWriter.h"
@@ -51,6 +52,9 @@ std::string usage()
            "  -l, --list ファイル  読み込む一覧 (省略時は各種設定の ken_all.csv 保存先の一覧)。\n"
            "                       その名前のファイルがなければ、大文字と小文字だけが違う\n"
            "                       ファイル (KEN_ALL.CSV など) を読み込みます。\n"
+           "                       zip 書庫 (ken_all.zip) は展開せずにそのまま読めます。\n"
+           "                       省略時、保存先に一覧がなく ken_all.zip があれば、その中の\n"
+           "                       一覧を読み込みます。\n"
            "  -o, --output ファイル 保存ファイル (- は標準出力)。一覧をすべて読み込んで確かめてから\n"
            "                       書き出し、既存のファイルはすべて書き終えてから置き換えます。\n"
            "                       読み取り専用のファイルは上書きしません。\n"
@@ -136,21 +140,25 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
             return ListError;
         }
     }
-    // The same finding as the window's: KEN_ALL.CSV for ken_all.csv.
-    const platform::FoundFile found = platform::findFileIgnoringCase(asked->parent_path(), asked->filename());
+    // The same finding as the window's: KEN_ALL.CSV for ken_all.csv, and
+    // ken_all.zip where the settings' folder holds no list. A list named
+    // with -l is read as named (an archive when it is one).
+    const platform::FoundFile found = parsed->list
+                                          ? platform::findFileIgnoringCase(asked->parent_path(), asked->filename())
+                                          : platform::findList(asked->parent_path(), asked->filename());
     if (const std::string note = platform::caseChoiceNote(found); !note.empty())
         err << kProgram << ": " << note << "\n";
-    const std::filesystem::path& listPath = found.path;
-    auto refused = [&](const postal::LoadError& e) {
-        err << kProgram << ": 一覧「" << platform::pathText(listPath) << "」を読み込めません: " << e.message()
-            << "\n";
+    // Read and checked whole first: nothing reaches the target or a pipe
+    // from a refused list.
+    const postal::ListFileLoad loaded = postal::loadListFile(found);
+    if (!loaded) {
+        err << kProgram << ": 一覧「" << platform::pathText(loaded.file) << "」";
+        if (!loaded.entry.empty())
+            err << "の「" << loaded.entry << "」";
+        err << "を読み込めません: " << loaded.problem() << "\n";
         return ListError;
-    };
+    }
     if (writesStandardOutput(parsed->output)) {
-        // Read and checked whole first: nothing reaches a pipe from a refused list.
-        postal::LoadResult loaded = postal::PostalList::load(listPath);
-        if (!loaded)
-            return refused(*loaded.error);
         StreamSink sink(out);
         if (!postal::writeSelection(*loaded.list, parsed->chosen, sink) || !out.flush()) {
             err << kProgram << ": 標準出力に書き込めませんでした。\n";
@@ -158,11 +166,8 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         }
         return Ok;
     }
-    const postal::FileExportResult result = postal::exportListFile(listPath, parsed->chosen, parsed->output);
-    if (result.loadError)
-        return refused(*result.loadError);
-    if (result.writeError) {
-        err << kProgram << ": 保存できませんでした: " << result.writeError->reason() << "\n";
+    if (const auto writeError = postal::exportToFile(*loaded.list, parsed->chosen, parsed->output)) {
+        err << kProgram << ": 保存できませんでした: " << writeError->reason() << "\n";
         return WriteError;
     }
     return Ok;

@@ -85,6 +85,18 @@ FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::f
     return result;
 }
 
+FoundFile findList(const std::filesystem::path& folder, const std::filesystem::path& name)
+{
+    FoundFile list = findFileIgnoringCase(folder, name);
+    if (list.found)
+        return list;
+    FoundFile archive = findFileIgnoringCase(folder, kPublishedArchive);
+    if (!archive.found)
+        return list;
+    archive.archive = true;
+    return archive;
+}
+
 std::string caseChoiceNote(const FoundFile& found)
 {
     if (found.alsoMatching.empty())

@@ -19,6 +19,8 @@ struct FoundFile
     bool found = false;
     // Other plain files whose names differ from the chosen one only in case.
     std::vector<std::filesystem::path> alsoMatching;
+    // Found in place of the list: the archive the list is to be read out of.
+    bool archive = false;
 };
 
 // The plain file `folder`/`name`. Where there is none, a plain file in
@@ -26,6 +28,15 @@ struct FoundFile
 // KEN_ALL.CSV, the default name is ken_all.csv); of several such, the first
 // in byte order (KEN_ALL.CSV before Ken_All.csv before ken_all.csv).
 FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::filesystem::path& name);
+
+// The archive the postal service publishes the list in.
+inline constexpr const char* kPublishedArchive = "ken_all.zip";
+
+// The list `folder`/`name`, as findFileIgnoringCase finds it. Where there is
+// none, but the folder holds ken_all.zip (in any case, found the same way),
+// that archive, marked as one: a list file, where present, is preferred.
+// Otherwise not found, with the asked-for name.
+FoundFile findList(const std::filesystem::path& folder, const std::filesystem::path& name);
 
 // Japanese, for the case where several names matched: which one is read.
 std::string caseChoiceNote(const FoundFile& found);

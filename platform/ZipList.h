@@ -2,8 +2,11 @@
 // The postal-code list read straight out of the zip archive the postal
 // service publishes (ken_all.zip), without unzipping it first.
 
+#include "FileReader.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -33,6 +36,7 @@ struct ZipError
         TooLarge,            // declared larger than kMaxListBytes
         LargerThanDeclared,  // inflates past its declared size
         Unsupported,         // a compression method we cannot inflate
+        ReaderMissing,       // the program's zip reader could not be loaded
     };
     Kind kind;
     std::filesystem::path archive{};
@@ -41,6 +45,7 @@ struct ZipError
     std::uint64_t size = 0;  // TooLarge, LargerThanDeclared: the declared size
     int method = 0;          // Unsupported: the zip compression method
     int sysError = 0;        // CannotOpen, Damaged: errno, where there was one
+    std::string detail{};    // ReaderMissing: the reader's file and the loader's reason
 
     // One or two Japanese sentences naming the archive and, where known, the entry.
     std::string message() const;
@@ -59,5 +64,11 @@ bool looksLikeZip(const std::filesystem::path& path);
 // and no more than `limit` bytes are ever inflated.
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path,
                                                      std::uint64_t limit = kMaxListBytes);
+
+// As above, the list going straight to `receiver`: its size, room for all of
+// it, then, once its CRC has matched, all of it as one block. `entryName` is
+// the list's name in the archive, where one was found.
+std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
+                                        std::string& entryName, std::uint64_t limit = kMaxListBytes);
 
 } // namespace platform

@@ -33,8 +33,15 @@ done
 for f in "${expected[@]}"; do
     grep -qxF "$f" <<<"$files" || fail "missing $f"
 done
-bridge_pattern='^/usr/lib/([^/]+/)?dozuzezo/libdozuzezo-settings-bridge\.so$'
-grep -qE "$bridge_pattern" <<<"$files" || fail "missing the settings bridge"
+# The export's own modules, in a library folder that may name the architecture.
+module_folder='^/usr/lib/([^/]+/)?dozuzezo/'
+grep -qE "${module_folder}libdozuzezo-settings-bridge\.so$" <<<"$files" || fail "missing the settings bridge"
+grep -qE "${module_folder}libdozuzezo-zip-reader\.so$" <<<"$files" || fail "missing the zip reader"
+bridge_pattern="${module_folder}libdozuzezo-(settings-bridge|zip-reader)\.so$"
+# The export reads archives through its zip reader, which links these.
+for needed in libzip4 libdeflate0; do
+    depends_on "$needed" || fail "Depends lacks $needed: $depends"
+done
 unexpected=$(grep -vE '/$' <<<"$files" | grep -vxF -f <(printf '%s\n' "${expected[@]}") | grep -vE "$bridge_pattern" || true)
 [ -z "$unexpected" ] || fail "unexpected files: $unexpected"
 
@@ -47,7 +54,7 @@ zcat "$tmp/usr/share/man/man1/dozuzezo-export.1.gz" | grep -q '^\.SH EXIT STATUS
 "$tmp/usr/bin/dozuzezo-export" --version | grep -qF "$(dpkg-deb -f "$deb" Version)" ||
     fail "--version differs from the package's version"
 
-# Every library a program or the bridge links comes from a package it depends on.
+# Every library a program or a module links comes from a package it depends on.
 for elf in "$tmp"/usr/bin/* $(find "$tmp/usr/lib" -name '*.so'); do
     resolved=$(ldd "$elf")
     for soname in $(readelf -d "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do

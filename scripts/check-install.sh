@@ -17,6 +17,8 @@ bin=$prefix/bin
 bridge=$(find "$prefix" -name 'libdozuzezo-settings-bridge.so')
 [ -n "$bridge" ] || fail "no settings bridge installed"
 [ "$(dirname "$bridge")" != "$bin" ] || fail "the bridge belongs in a library folder, not bin/"
+reader=$(find "$prefix" -name 'libdozuzezo-zip-reader.so')
+[ "$(dirname "$reader")" = "$(dirname "$bridge")" ] || fail "the zip reader is not installed beside the bridge"
 
 # A settings file of our own: never the user's.
 export DOZUZEZO_SETTINGS=$work/settings.ini HOME=$work XDG_CONFIG_HOME=$work/config
@@ -37,6 +39,16 @@ mv "$bridge" "$work/moved.so"
 rc=0; "$bin/dozuzezo-export" -o "$work/out2.csv" 13 2>"$work/err" || rc=$?
 mv "$work/moved.so" "$bridge"
 [ "$rc" -eq 3 ] && grep -q '設定を読めない' "$work/err" || fail "without its bridge the export exited $rc: $(cat "$work/err")"
+
+# An archive: read through the installed zip reader, and refused plainly without it.
+(cd "$work/lists" && cmake -E tar cf "$work/lists.zip" --format=zip ken_all.csv)
+"$bin/dozuzezo-export" -l "$work/lists.zip" -o "$work/zip.csv" 13 47 || fail "export from an archive failed"
+cmp -s "$work/out.csv" "$work/zip.csv" || fail "the archive gave other lines than the list"
+mv "$reader" "$work/moved.so"
+rc=0; "$bin/dozuzezo-export" -l "$work/lists.zip" -o "$work/zip2.csv" 13 2>"$work/err" || rc=$?
+mv "$work/moved.so" "$reader"
+[ "$rc" -eq 3 ] && grep -q '読む部品を読み込めません' "$work/err" && [ ! -e "$work/zip2.csv" ] ||
+    fail "without its zip reader the export exited $rc: $(cat "$work/err")"
 
 # The windowed program starts from the prefix and keeps running until ended.
 if [ -e "$bin/dozuzezo" ]; then

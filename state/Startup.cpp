@@ -89,22 +89,27 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
                                             ? *options.listOverride
                                             : pathFromText(copies.text(Setting::FolderName)) /
                                                   pathFromText(copies.text(Setting::YubinFile));
-    // As published, the list is KEN_ALL.CSV; the default name is ken_all.csv.
+    // As published, the list is KEN_ALL.CSV (the default name is
+    // ken_all.csv), packed in ken_all.zip, which is read where no list is.
     const platform::FoundFile found =
-        platform::findFileIgnoringCase(asked.parent_path(), asked.filename());
+        options.listOverride ? platform::findFileIgnoringCase(asked.parent_path(), asked.filename())
+                             : platform::findList(asked.parent_path(), asked.filename());
     result.listPath = found.path;
     if (!found.found) {
         result.listMissing = true;
         ui.warn(missingListText(), kMissingListTitle);
     } else {
-        postal::LoadResult loaded = postal::PostalList::load(result.listPath);
+        postal::ListFileLoad loaded = postal::loadListFile(found);
+        result.listEntry = loaded.entry;
         if (loaded.list) {
             result.table = std::move(loaded.list);
         } else {
             // A damaged list is not half-loaded: the user is told what is wrong
             // and the program goes on as without a list.
-            result.loadError = loaded.error.value_or(postal::LoadError{});
-            ui.warn(refusedListText(*result.loadError, result.listPath), kRefusedListTitle);
+            result.zipError = loaded.zipError;
+            if (!loaded.zipError)
+                result.loadError = loaded.error.value_or(postal::LoadError{});
+            ui.warn(refusedListText(loaded), kRefusedListTitle);
         }
     }
     ui.closeSplash();
@@ -126,14 +131,31 @@ std::string missingListText()
            "各種設定画面 「ken_all.csv 保存先」 タブから、フォルダを設定して下さい。  ";
 }
 
-std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list)
+namespace {
+
+std::string refusedText(const std::string& shown, const std::string& problem)
 {
-    return "全国版の郵便番号一覧 「" + textFromPath(list) + "」 を読み込めませんでした。　"
+    return "全国版の郵便番号一覧 " + shown + " を読み込めませんでした。　"
            "\n\n" +
-           error.message() +
+           problem +
            "\n\n"
            "各種設定画面 「ken_all.csv 保存先」 "
            "タブから、正しい一覧のあるフォルダを設定して下さい。  ";
+}
+
+} // namespace
+
+std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list)
+{
+    return refusedText("「" + textFromPath(list) + "」", error.message());
+}
+
+std::string refusedListText(const postal::ListFileLoad& load)
+{
+    std::string shown = "「" + textFromPath(load.file) + "」";
+    if (!load.entry.empty())
+        shown += " の 「" + load.entry + "」";
+    return refusedText(shown, load.problem());
 }
 
 } // namespace state

@@ -2,6 +2,7 @@
 // The start-up sequence up to showing the main window: settings with their
 // defaults written back, the splash, and the list load with its warning.
 
+#include "postal/ListFile.h"
 #include "postal/PostalList.h"
 #include "state/Settings.h"
 
@@ -49,8 +50,10 @@ struct StartupResult
     // Null when no list was loaded (missing or refused); a loaded list may be empty.
     std::shared_ptr<const postal::PostalList> table;
     std::filesystem::path listPath;              // the file read, or the one asked for
+    std::string listEntry;                       // the list's name in ken_all.zip, when read from it
     bool listMissing = false;                    // no plain file there
     std::optional<postal::LoadError> loadError;  // the list was refused
+    std::optional<platform::ZipError> zipError;  // the archive holding it was refused
 };
 
 struct StartupOptions
@@ -58,7 +61,8 @@ struct StartupOptions
     std::filesystem::path programFolder;  // full path, no trailing separator
     ScreenTwips screen;
     // Load this list instead of the one the settings name, for this run only
-    // (the shipped sample, scripts); nothing about it is stored.
+    // (the shipped sample, scripts); nothing about it is stored. It may be a
+    // zip archive; no ken_all.zip is looked for in its place.
     std::optional<std::filesystem::path> listOverride;
 };
 
@@ -70,5 +74,7 @@ inline constexpr const char* kMissingListTitle = "フォルダ確認";
 std::string missingListText();
 inline constexpr const char* kRefusedListTitle = "ファイル確認";
 std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list);
+// Names the archive and its entry where the list came out of one.
+std::string refusedListText(const postal::ListFileLoad& load);
 
 } // namespace state

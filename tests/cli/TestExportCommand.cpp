@@ -1,12 +1,16 @@
 #include "cli/ExportCommand.h"
 #include "postal/PostalList.h"
 #include "tests/postal/ListLines.h"
+#include "tests/support/RealList.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipPacking.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -18,8 +22,19 @@ using testlines::line;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
+using testsupport::packZip;
+using testsupport::PackedEntry;
 
 namespace {
+
+std::vector<std::string> entries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 struct Outcome
 {
@@ -157,14 +172,7 @@ protected:
         const int status = std::system(("timeout 60 sh -c \"" + command + "\"").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    std::vector<std::string> entries() const
-    {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> entries() const { return ::entries(dir.path()); }
 };
 
 // An LF list goes out in the list layout, once, wherever the output goes.
@@ -299,6 +307,149 @@ TEST_F(ExportProgram, TheListRewrittenDuringARun)
     stop = true;
     rewriter.join();
     EXPECT_EQ(entries(), (std::vector<std::string>{"KEN_ALL.CSV", "out.csv"})) << "no temporary file left";
+}
+
+// ken_all.zip as downloaded, however it was packed, read with -l.
+TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
+{
+    const std::string whole = readFile(list);
+    struct Case
+    {
+        const char* what;
+        const char* file;
+        std::vector<PackedEntry> entries;
+    };
+    const std::vector<Case> cases = {
+        {"deflated", "ken_all.zip", {{"KEN_ALL.CSV", whole}}},
+        {"stored", "KEN_ALL.ZIP", {{"KEN_ALL.CSV", whole, ZIP_CM_STORE}}},
+        {"nested folder", "ken_all.zip", {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", whole}}},
+        {"any name, begins like a zip", "download.bin", {{"KEN_ALL.CSV", whole}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir zips;
+        packZip(zips / c.file, c.entries);
+        Outcome r = run({"-l", (zips / c.file).string(), "-o", out.string(), "14", "13"});
+        ASSERT_EQ(r.code, cli::Ok) << r.err;
+        EXPECT_EQ(readFile(out), tokyo + kanagawa);
+        r = run({"-l", (zips / c.file).string(), "-o", "-", "--all"});
+        ASSERT_EQ(r.code, cli::Ok) << r.err;
+        EXPECT_TRUE(r.out == whole);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+// A refused archive: exit 3 naming the archive (and its list where one was
+// found) and the archive's own problem, never a damaged list; nothing written.
+TEST_F(ExportCommand, ARefusedArchiveWritesNothing)
+{
+    const std::string whole = readFile(list);
+    std::string big;
+    while (big.size() < 200'000)
+        big += whole;
+    const std::filesystem::path zip = dir / "ken_all.zip";
+    auto packed = [&](std::vector<PackedEntry> entries) { return [&, entries] { packZip(zip, entries); }; };
+    auto patched = [&](testsupport::ZipField field, std::uint32_t value) {
+        return [&, field, value] {
+            packZip(zip, {{"KEN_ALL.CSV", big}});
+            testsupport::patchFirstEntry(zip, field, value);
+        };
+    };
+    struct Case
+    {
+        const char* what;
+        std::function<void()> make;
+        std::string named;  // how the message names what it read
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"not a zip", [&] { writeFile(zip, whole); }, "一覧「" + zip.string() + "」を", "は zip 書庫ではありません"},
+        {"cut short",
+         [&] {
+             packZip(zip, {{"KEN_ALL.CSV", big}});
+             const std::string bytes = readFile(zip);
+             writeFile(zip, bytes.substr(0, bytes.size() / 2));
+         },
+         "一覧「" + zip.string() + "」を", "壊れているか、途中で切れています"},
+        {"crc", patched(testsupport::ZipField::Crc, 1), "の「KEN_ALL.CSV」を", "CRC が一致しません"},
+        {"larger than declared", patched(testsupport::ZipField::Size, 1000), "の「KEN_ALL.CSV」を",
+         "（1000 バイト）を超えて展開されます"},
+        {"over 1 GiB", patched(testsupport::ZipField::Size, (1u << 30) + 1), "の「KEN_ALL.CSV」を",
+         "一覧の上限（1 GiB）を超えています"},
+        {"no list", packed({{"KEN_ALL.TXT", whole}}), "一覧「" + zip.string() + "」を", "一覧 KEN_ALL.CSV がありません"},
+        {"two lists", packed({{"KEN_ALL.CSV", whole}, {"utf_ken_all.csv", whole}}), "一覧「" + zip.string() + "」を",
+         "一覧が 2 つあります（「KEN_ALL.CSV」と「utf_ken_all.csv」）"},
+        {"encrypted", packed({{"KEN_ALL.CSV", whole, ZIP_CM_DEFLATE, true}}), "の「KEN_ALL.CSV」を",
+         "暗号化されているため読めません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        writeFile(out, "keep");
+        for (const std::string& target : {out.string(), std::string("-")}) {
+            Outcome r = run({"-l", zip.string(), "-o", target, "13"});
+            EXPECT_EQ(r.code, cli::ListError) << r.err;
+            EXPECT_EQ(r.out, "");
+            EXPECT_NE(r.err.find(c.named + "読み込めません: "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.problem), std::string::npos) << r.err;
+            EXPECT_EQ(r.err.find("行目"), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(readFile(out), "keep");
+        EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"KEN_ALL.CSV", "ken_all.zip", "out.csv"}));
+    }
+    // A damaged list inside a sound archive is the list's problem, with its line.
+    packZip(zip, {{"KEN_ALL.CSV", tokyo + "13101,\"x\"\r\n"}});
+    Outcome r = run({"-l", zip.string(), "-o", out.string(), "13"});
+    EXPECT_EQ(r.code, cli::ListError);
+    EXPECT_NE(r.err.find("一覧「" + zip.string() + "」の「KEN_ALL.CSV」を読み込めません: 2 行目"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(readFile(out), "keep");
+}
+
+// The real program: the archive found through the settings, its zip reader
+// loaded as users run it, nothing sent down a pipe from a refused archive.
+TEST_F(ExportProgram, ReadsKenAllZipFoundThroughTheSettings)
+{
+    TempDir folder;
+    packZip(folder / "ken_all.zip", {{"KEN_ALL.CSV", readFile(list)}});
+    writeFile(dir / "settings.ini", "[Config]\nFolderName=" + folder.path().string() + "\nYubin_File=ken_all.csv\n");
+    EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini \\$E -o out.csv 14 13"), 0);
+    EXPECT_EQ(readFile(out), tokyo + kanagawa);
+
+    writeFile(dir / "bad.zip", readFile(folder / "ken_all.zip").substr(0, 100));
+    for (const std::string output : {"-", "/dev/stdout"}) {
+        ASSERT_EQ(sh("{ \\$E -l bad.zip -o " + output + " --all 2>err; echo \\$? > status; } | wc -c > count"), 0);
+        EXPECT_EQ(std::stoi(readFile(dir / "status")), cli::ListError) << output;
+        EXPECT_EQ(std::stoi(readFile(dir / "count")), 0) << output;
+        EXPECT_NE(readFile(dir / "err").find("zip 書庫「bad.zip」"), std::string::npos) << readFile(dir / "err");
+    }
+    // What the zip reader found comes back from it whole: the list's name and the problem.
+    packZip(dir / "crc.zip", {{"data/KEN_ALL.CSV", readFile(list)}});
+    testsupport::patchFirstEntry(dir / "crc.zip", testsupport::ZipField::Crc, 7);
+    EXPECT_EQ(sh("\\$E -l crc.zip -o out.csv 13 2>err"), cli::ListError);
+    EXPECT_NE(readFile(dir / "err").find("一覧「crc.zip」の「data/KEN_ALL.CSV」を読み込めません: zip 書庫「crc.zip」の"
+                                         "「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。"),
+              std::string::npos)
+        << readFile(dir / "err");
+    EXPECT_EQ(readFile(out), tokyo + kanagawa);  // as the first run left it
+}
+
+// The published archive read directly: all 47 give back its list byte for
+// byte, and Tokyo with Kanagawa the lines grep finds in it.
+TEST_F(ExportProgram, ThePublishedArchiveAsDownloaded)
+{
+    std::string why;
+    const auto zip = testsupport::realListZip(&why);
+    const auto csv = testsupport::realList(&why);
+    if (!zip || !csv)
+        GTEST_SKIP() << why;
+    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o all.csv --all"), 0);
+    EXPECT_TRUE(readFile(dir / "all.csv") == readFile(*csv)) << "--all differs from the unzipped list";
+    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o kanto.csv 13 14"), 0);
+    ASSERT_EQ(sh("LC_ALL=C grep -E '^1[34]' '" + csv->string() + "' > grep.out"), 0);
+    const std::string kanto = readFile(dir / "kanto.csv");
+    EXPECT_GT(kanto.size(), 500'000u);
+    EXPECT_TRUE(kanto == readFile(dir / "grep.out")) << "13 14 differs from grep's lines";
 }
 
 } // namespace

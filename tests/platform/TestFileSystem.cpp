@@ -60,6 +60,51 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"japanese_name_kept", {"郵便番号.CSV"}, {}, "郵便番号.csv", "郵便番号.CSV", {}}),
     [](const testing::TestParamInfo<FindCase>& info) { return info.param.name; });
 
+// Where no list is, the archive as downloaded; a list, where present, wins.
+struct ListCase
+{
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    std::string asked;
+    std::string found;  // empty: none
+    bool archive;
+    friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FindList : public testing::TestWithParam<ListCase>
+{};
+
+TEST_P(FindList, TakesTheListOrElseTheArchive)
+{
+    const ListCase& c = GetParam();
+    TempDir dir;
+    for (const auto& f : c.files)
+        writeFile(dir / f, "x");
+    for (const auto& f : c.folders)
+        std::filesystem::create_directory(dir / f);
+    const platform::FoundFile found = platform::findList(dir.path(), c.asked);
+    EXPECT_EQ(found.found, !c.found.empty());
+    EXPECT_EQ(found.path, dir / (c.found.empty() ? c.asked : c.found));
+    EXPECT_EQ(found.archive, c.archive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, FindList,
+    testing::Values(
+        ListCase{"archive_only", {"ken_all.zip", "readme.txt"}, {}, "ken_all.csv", "ken_all.zip", true},
+        ListCase{"archive_in_capitals", {"KEN_ALL.ZIP"}, {}, "ken_all.csv", "KEN_ALL.ZIP", true},
+        ListCase{"archive_exact_wins", {"KEN_ALL.ZIP", "ken_all.zip"}, {}, "ken_all.csv", "ken_all.zip", true},
+        ListCase{"list_preferred", {"ken_all.zip", "ken_all.csv"}, {}, "ken_all.csv", "ken_all.csv", false},
+        ListCase{"list_as_published_preferred", {"KEN_ALL.CSV", "ken_all.zip"}, {}, "ken_all.csv", "KEN_ALL.CSV",
+                 false},
+        ListCase{"other_list_name", {"ken_all.zip"}, {}, "tokyo.csv", "ken_all.zip", true},
+        ListCase{"archive_named_in_settings", {"ken_all.zip"}, {}, "ken_all.zip", "ken_all.zip", false},
+        ListCase{"a_folder_is_no_archive", {}, {"ken_all.zip"}, "ken_all.csv", "", false},
+        ListCase{"other_archives_ignored", {"ken_all.zip.part", "ken_all(1).zip", "jigyosyo.zip"}, {},
+                 "ken_all.csv", "", false}),
+    [](const testing::TestParamInfo<ListCase>& info) { return info.param.name; });
+
 TEST(FindIgnoringCaseFolder, AMissingFolderFindsNothing)
 {
     TempDir dir;

@@ -3,10 +3,12 @@
 #include "platform/ZipList.h"
 #include "tests/support/RealList.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipPacking.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -14,18 +16,13 @@
 using platform::ZipError;
 using platform::ZipListBytes;
 using testsupport::TempDir;
+using Packed = testsupport::PackedEntry;
+using Field = testsupport::ZipField;
+using testsupport::patchFirstEntry;
 
 namespace {
 
 using Kind = ZipError::Kind;
-
-struct Packed
-{
-    std::string name;
-    std::string bytes;
-    zip_int32_t method = ZIP_CM_DEFLATE;
-    bool encrypted = false;
-};
 
 // A small made-up list, long enough that deflate has something to do.
 std::string sampleList(int lines = 2000)
@@ -37,56 +34,6 @@ std::string sampleList(int lines = 2000)
              std::to_string(i) + "\",0,0,0,0,0,0\r\n";
     }
     return s;
-}
-
-void pack(const std::filesystem::path& path, const std::vector<Packed>& entries)
-{
-    int error = 0;
-    zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(z, nullptr) << "zip_open " << error;
-    for (const Packed& e : entries) {
-        zip_source_t* src = zip_source_buffer(z, e.bytes.data(), e.bytes.size(), 0);
-        ASSERT_NE(src, nullptr);
-        const zip_int64_t index = e.name.back() == '/' ? zip_dir_add(z, e.name.c_str(), ZIP_FL_ENC_UTF_8)
-                                                       : zip_file_add(z, e.name.c_str(), src, ZIP_FL_ENC_UTF_8);
-        ASSERT_GE(index, 0) << zip_strerror(z);
-        if (e.name.back() == '/') {
-            zip_source_free(src);
-            continue;
-        }
-        ASSERT_EQ(zip_set_file_compression(z, static_cast<zip_uint64_t>(index), e.method, 0), 0);
-        if (e.encrypted) {
-            ASSERT_EQ(zip_file_set_encryption(z, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret"), 0)
-                << zip_strerror(z);
-        }
-    }
-    ASSERT_EQ(zip_close(z), 0) << zip_strerror(z);
-}
-
-// Rewrites a 32-bit field of the first entry in both its local header and
-// its central directory record, so the archive stays self-consistent.
-enum class Field { Crc, Size };
-void patchFirstEntry(const std::filesystem::path& path, Field field, std::uint32_t value)
-{
-    std::string bytes = testsupport::readFile(path);
-    auto put = [&](std::size_t at) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
-    };
-    ASSERT_EQ(bytes.compare(0, 4, "PK\x03\x04"), 0);
-    put(field == Field::Crc ? 14 : 22);
-    const std::size_t central = bytes.find("PK\x01\x02");
-    ASSERT_NE(central, std::string::npos);
-    put(central + (field == Field::Crc ? 16 : 24));
-    testsupport::writeFile(path, bytes);
-}
-
-std::uint32_t readField(const std::filesystem::path& path, Field field)
-{
-    const std::string bytes = testsupport::readFile(path);
-    std::uint32_t v = 0;
-    std::memcpy(&v, bytes.data() + (field == Field::Crc ? 14 : 22), 4);
-    return v;
 }
 
 const ZipError& errorOf(const std::variant<ZipListBytes, ZipError>& r)
@@ -122,7 +69,7 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        pack(dir / "ken_all.zip", c.entries);
+        testsupport::packZip(dir / "ken_all.zip", c.entries);
         const auto read = platform::readListFromZip(dir / "ken_all.zip");
         ASSERT_TRUE(std::holds_alternative<ZipListBytes>(read)) << std::get<ZipError>(read).message();
         const ZipListBytes& got = std::get<ZipListBytes>(read);
@@ -133,11 +80,27 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
     }
 }
 
+// Written as a stream, by libarchive here: deflated, its sizes and CRC
+// after the data rather than in the local header, as unzip accepts.
+TEST(ZipList, ReadsArchivesWrittenAsAStream)
+{
+    TempDir dir;
+    const std::string list = sampleList();
+    testsupport::writeFile(dir / "KEN_ALL.CSV", list);
+    const std::string command = "cd '" + dir.path().string() + "' && '" DOZUZEZO_CMAKE_COMMAND
+                                "' -E tar cf ken_all.zip --format=zip KEN_ALL.CSV";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_NE(testsupport::readFile(dir / "ken_all.zip")[6] & 8, 0) << "no data descriptor";
+    const auto read = platform::readListFromZip(dir / "ken_all.zip");
+    ASSERT_TRUE(std::holds_alternative<ZipListBytes>(read)) << std::get<ZipError>(read).message();
+    EXPECT_TRUE(std::get<ZipListBytes>(read).bytes == list);
+}
+
 TEST(ZipList, RefusesArchivesWithoutExactlyOneList)
 {
     TempDir dir;
-    pack(dir / "none.zip", {{"readme.txt", "x"}, {"KEN_ALL/", ""}, {"KEN_ALL.TXT", "y"}});
-    pack(dir / "two.zip", {{"KEN_ALL.CSV", sampleList(3)}, {"new/utf_ken_all.csv", sampleList(4)}});
+    testsupport::packZip(dir / "none.zip", {{"readme.txt", "x"}, {"KEN_ALL/", ""}, {"KEN_ALL.TXT", "y"}});
+    testsupport::packZip(dir / "two.zip", {{"KEN_ALL.CSV", sampleList(3)}, {"new/utf_ken_all.csv", sampleList(4)}});
     // An archive of no entries is only its end record; libzip writes none.
     testsupport::writeFile(dir / "empty.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
 
@@ -184,7 +147,7 @@ TEST(ZipList, RefusesTruncatedArchivesAsDamaged)
 {
     TempDir dir;
     for (zip_int32_t method : {ZIP_CM_STORE, ZIP_CM_DEFLATE}) {
-        pack(dir / "whole.zip", {{"KEN_ALL.CSV", sampleList(), method}});
+        testsupport::packZip(dir / "whole.zip", {{"KEN_ALL.CSV", sampleList(), method}});
         const std::string whole = testsupport::readFile(dir / "whole.zip");
         for (std::size_t keep : {std::size_t(4), std::size_t(30), whole.size() / 2, whole.size() - 30, whole.size() - 1}) {
             SCOPED_TRACE(std::to_string(method) + " cut to " + std::to_string(keep));
@@ -201,15 +164,15 @@ TEST(ZipList, RefusesDataThatDoesNotMatchItsCrc)
     for (zip_int32_t method : {ZIP_CM_STORE, ZIP_CM_DEFLATE}) {
         SCOPED_TRACE(method);
         TempDir dir;
-        pack(dir / "k.zip", {{"data/KEN_ALL.CSV", sampleList(), method}});
-        patchFirstEntry(dir / "k.zip", Field::Crc, readField(dir / "k.zip", Field::Crc) ^ 0x00010000u);
+        testsupport::packZip(dir / "k.zip", {{"data/KEN_ALL.CSV", sampleList(), method}});
+        patchFirstEntry(dir / "k.zip", Field::Crc, testsupport::firstEntryField(dir / "k.zip", Field::Crc) ^ 0x00010000u);
         const ZipError e = errorOf(platform::readListFromZip(dir / "k.zip"));
         EXPECT_EQ(e.kind, Kind::CrcMismatch);
         EXPECT_EQ(e.message(), "zip 書庫「k.zip」の「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。");
     }
     // A changed byte in the stored data itself.
     TempDir dir;
-    pack(dir / "k.zip", {{"KEN_ALL.CSV", sampleList(), ZIP_CM_STORE}});
+    testsupport::packZip(dir / "k.zip", {{"KEN_ALL.CSV", sampleList(), ZIP_CM_STORE}});
     std::string bytes = testsupport::readFile(dir / "k.zip");
     bytes[30 + 11 + 500] ^= 1;  // local header, name, then the data
     testsupport::writeFile(dir / "k.zip", bytes);
@@ -226,7 +189,7 @@ TEST(ZipList, StopsAnEntryThatInflatesPastItsDeclaredSize)
     for (zip_int32_t method : {ZIP_CM_DEFLATE, ZIP_CM_STORE}) {
         SCOPED_TRACE(method);
         TempDir dir;
-        pack(dir / "bomb.zip", {{"KEN_ALL.CSV", big, method}});
+        testsupport::packZip(dir / "bomb.zip", {{"KEN_ALL.CSV", big, method}});
         patchFirstEntry(dir / "bomb.zip", Field::Size, 1000);
         const ZipError e = errorOf(platform::readListFromZip(dir / "bomb.zip"));
         EXPECT_EQ(e.kind, Kind::LargerThanDeclared);
@@ -239,7 +202,7 @@ TEST(ZipList, RefusesAListOverTheLimitBeforeInflating)
 {
     TempDir dir;
     const std::string list = sampleList(50);
-    pack(dir / "k.zip", {{"KEN_ALL.CSV", list}});
+    testsupport::packZip(dir / "k.zip", {{"KEN_ALL.CSV", list}});
     // The limit itself is still a list; one byte more is not.
     EXPECT_TRUE(std::holds_alternative<ZipListBytes>(platform::readListFromZip(dir / "k.zip", list.size())));
     EXPECT_EQ(errorOf(platform::readListFromZip(dir / "k.zip", list.size() - 1)).kind, Kind::TooLarge);
@@ -254,7 +217,7 @@ TEST(ZipList, RefusesAListOverTheLimitBeforeInflating)
 TEST(ZipList, RefusesAnEncryptedList)
 {
     TempDir dir;
-    pack(dir / "k.zip", {{"KEN_ALL.CSV", sampleList(), ZIP_CM_DEFLATE, true}});
+    testsupport::packZip(dir / "k.zip", {{"KEN_ALL.CSV", sampleList(), ZIP_CM_DEFLATE, true}});
     const ZipError e = errorOf(platform::readListFromZip(dir / "k.zip"));
     EXPECT_EQ(e.kind, Kind::Encrypted);
     EXPECT_EQ(e.message(), "zip 書庫「k.zip」の「KEN_ALL.CSV」は暗号化されているため読めません。");

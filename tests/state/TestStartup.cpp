@@ -1,9 +1,11 @@
 #include "state/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipPacking.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -252,6 +254,90 @@ TEST_F(Startup, FindsTheListWithoutRegardToCaseAndNamesTheFileRead)
     ASSERT_EQ(ui.warnings.size(), 1u);
     EXPECT_NE(ui.warnings[0].find("「" + (dir / "KEN_ALL.CSV").string() + "」"), std::string::npos)
         << ui.warnings[0];
+}
+
+// ken_all.zip as downloaded, dropped where the list belongs, is read as it is.
+TEST_F(Startup, ReadsTheListOutOfKenAllZipWhereNoListIs)
+{
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    testsupport::packZip(dir / "ken_all.zip", {{"readme.txt", "x"}, {"KEN_ALL.CSV", row("01101") + row("13101") + row("47201")}});
+    auto result = run();
+    ASSERT_TRUE(result.table);
+    EXPECT_EQ(result.table->rowCount(), 3u);
+    EXPECT_EQ(result.table->jisCode(2), 47);
+    EXPECT_EQ(result.listPath, dir / "ken_all.zip");
+    EXPECT_EQ(result.listEntry, "KEN_ALL.CSV");
+    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
+
+    writeFile(dir / "KEN_ALL.CSV", row("01101"));  // an unzipped list beside it wins
+    result = run();
+    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
+    EXPECT_EQ(result.listEntry, "");
+    EXPECT_EQ(result.table->rowCount(), 1u);
+
+    // Named for this run: any archive, its list in a folder, stored unpacked.
+    TempDir sample;
+    testsupport::packZip(sample / "Kanto.ZIP",
+                         {{"2026/", ""}, {"2026/ken_all.csv", row("13101") + row("14101"), ZIP_CM_STORE}});
+    result = run(sample / "Kanto.ZIP");
+    ASSERT_TRUE(result.table);
+    EXPECT_EQ(result.table->rowCount(), 2u);
+    EXPECT_EQ(result.listEntry, "2026/ken_all.csv");
+    EXPECT_TRUE(ui.warnings.empty());
+}
+
+// The warning names the archive, and its list where one was found; an
+// archive refused as such is never called a damaged list.
+TEST_F(Startup, ARefusedArchiveIsNamedWithItsList)
+{
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    const std::filesystem::path zip = dir / "ken_all.zip";
+    std::string short14 = row("01102");
+    short14.erase(short14.rfind(",0"), 2);
+    struct Case
+    {
+        const char* what;
+        std::function<void()> make;
+        std::string named;    // after the archive's name
+        std::string problem;
+        bool listProblem;
+    };
+    const std::vector<Case> cases = {
+        {"not a zip", [&] { writeFile(zip, row("01101")); }, " を", "「ken_all.zip」は zip 書庫ではありません。", false},
+        {"two lists",
+         [&] { testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101")}, {"utf/utf_ken_all.csv", row("01101")}}); },
+         " を", "一覧が 2 つあります", false},
+        {"crc",
+         [&] {
+             testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101")}});
+             testsupport::patchFirstEntry(zip, testsupport::ZipField::Crc, 0);
+         },
+         " の 「KEN_ALL.CSV」 を", "CRC が一致しません", false},
+        {"damaged list", [&] { testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101") + short14}}); },
+         " の 「KEN_ALL.CSV」 を", "2 行目の項目が 14 個です", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        ui.events.clear();
+        ui.warnings.clear();
+        const auto result = run();
+        EXPECT_FALSE(result.table);
+        EXPECT_FALSE(result.listMissing);
+        EXPECT_EQ(result.loadError.has_value(), c.listProblem);
+        EXPECT_EQ(result.zipError.has_value(), !c.listProblem);
+        EXPECT_EQ(ui.events, (std::vector<std::string>{"warn ファイル確認", "close"}));
+        ASSERT_EQ(ui.warnings.size(), 1u);
+        const std::string& text = ui.warnings[0];
+        EXPECT_NE(text.find("全国版の郵便番号一覧 「" + zip.string() + "」" + c.named + "読み込めませんでした。　"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find(c.problem), std::string::npos) << text;
+        EXPECT_EQ(text.find("行目") != std::string::npos, c.listProblem) << text;
+        EXPECT_TRUE(text.ends_with("。  ")) << text;
+    }
 }
 
 } // namespace

@@ -1,0 +1,50 @@
+// The zip reader's entry point when it is loaded as a module.
+#include "ZipList.h"
+#include "ZipReaderModule.h"
+
+#include <cerrno>
+#include <new>
+
+namespace {
+
+class SinkReceiver : public platform::BlockReceiver
+{
+public:
+    explicit SinkReceiver(const DozuzezoZipSink& sink) : sink_(sink) {}
+    void expectSize(std::uint64_t size) override { sink_.expectSize(sink_.context, size); }
+    std::span<char> room(std::size_t size) override
+    {
+        char* p = sink_.room(sink_.context, size);
+        if (!p)
+            throw std::bad_alloc();
+        return {p, size};
+    }
+    bool received(std::size_t count) override { return sink_.received(sink_.context, count) != 0; }
+
+private:
+    const DozuzezoZipSink& sink_;
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int dozuzezo_read_zip_list(const char* path, std::uint64_t limit,
+                                                                          const DozuzezoZipSink* sink,
+                                                                          DozuzezoZipFailure* failure)
+{
+    SinkReceiver receiver(*sink);
+    std::string entry;
+    std::optional<platform::ZipError> error;
+    try {
+        error = platform::readListFromZip(path, receiver, entry, limit);
+    } catch (const std::bad_alloc&) {
+        error = platform::ZipError{platform::ZipError::Kind::CannotOpen, path};
+        error->sysError = ENOMEM;
+    }
+    if (!error) {
+        sink->entryNames(sink->context, entry.c_str(), "", "");
+        return 0;
+    }
+    sink->entryNames(sink->context, entry.c_str(), error->entry.c_str(), error->otherEntry.c_str());
+    *failure = {static_cast<int>(error->kind), error->size, error->method, error->sysError};
+    return 1;
+}
