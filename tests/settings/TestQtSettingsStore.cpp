@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <QtGlobal>
 
 #include <string>
 
@@ -106,18 +105,4 @@ TEST(QtSettingsStore, FlushReportsAFileThatCannotBeWritten)
         EXPECT_EQ(store.flush(), writable) << name;
     }
     EXPECT_EQ(QtSettingsStore(qPath(dir / "odd.ini")).read("Config", "OptDbl"), "1");
-}
-
-TEST(OpenUserStore, UsesTheFileNamedInTheEnvironment)
-{
-    TempDir dir;
-    const auto file = dir / "env.ini";
-    ASSERT_TRUE(qputenv("DOZUZEZO_SETTINGS", qPath(file).toLocal8Bit()));
-    {
-        const auto store = settings::openUserStore();
-        store->write("Config", "OptLogo", "0");
-        EXPECT_TRUE(store->flush());
-    }
-    qunsetenv("DOZUZEZO_SETTINGS");
-    EXPECT_NE(readFile(file).find("OptLogo=0"), std::string::npos);
 }

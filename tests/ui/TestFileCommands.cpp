@@ -46,8 +46,6 @@ private slots:
     void dialogsLook();
     void okOutcome_data();
     void okOutcome();
-    void cancelCloseAndHelp_data();
-    void cancelCloseAndHelp();
     void deleteCommand_data();
     void deleteCommand();
 
@@ -135,25 +133,32 @@ void TestFileCommands::dialogsLook_data()
     // objectName|text|tooltip|colour: y yellow, l light yellow; a capital for the
     // name display and the text box, on dark grey in the fixed-pitch face.
     QTest::addColumn<QStringList>("widgets");
-    QTest::newRow("copy") << "mnuEditCopy" << "FILESCOPY" << "ファイルのコピー"
+    QTest::addColumn<int>("context");   // of its help page
+    QTest::addColumn<bool>("closeBox"); // how it is left; else キャンセル
+    QTest::newRow("copy, キャンセル") << "mnuEditCopy" << "FILESCOPY" << "ファイルのコピー"
                           << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
                                          "Label2|コピー元| コピー元 |l",
                                          "Label3|東京 23区.csv| ｺﾋﾟｰ元 |L",
-                                         "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"};
-    QTest::newRow("rename") << "mnuEditRename" << "RENAME" << "ﾌｧｲﾙ名の変更"
+                                         "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
+                          << 10019 << false;
+    QTest::newRow("rename, close box") << "mnuEditRename" << "RENAME" << "ﾌｧｲﾙ名の変更"
                             << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
                                            "Label3|元の名前| 元の名前 |l",
                                            "Label2|東京 23区.csv| 元の名前 |L",
                                            "Label4|新しい名前| 新しい名前 |y",
-                                           "Text1|| 新しい名前 |Y"};
+                                           "Text1|| 新しい名前 |Y"}
+                            << 10020 << true;
 }
 
+// What each dialog shows, the keyboard in it, its help page, and leaving it.
 void TestFileCommands::dialogsLook()
 {
     QFETCH(QString, command);
     QFETCH(QString, objectName);
     QFETCH(QString, caption);
     QFETCH(QStringList, widgets);
+    QFETCH(int, context);
+    QFETCH(bool, closeBox);
     const QColor yellow(255, 255, 0), lightYellow(255, 255, 128), darkGrey(64, 64, 64);
     const QString fixedFamily = ui::japaneseFamily(QStringLiteral("ＭＳ ゴシック"));
 
@@ -161,7 +166,10 @@ void TestFileCommands::dialogsLook()
     writeFile(dir_->path() / "sub" / "東京 23区.csv", kList);
     program_->fake.files.answers.enqueue(at("sub/東京 23区.csv"));
     QStringList visited;
+    bool keptOpen = false;
+    QDialog* shownDialog = nullptr;
     ModalDialogs dialogs([&](QDialog* dialog) {
+        shownDialog = dialog;
         QCOMPARE(dialog->objectName(), objectName);
         QCOMPARE(dialog->windowTitle(), caption);
         QCOMPARE(dialog->palette().color(QPalette::Window), QColor(128, 128, 128));
@@ -203,11 +211,25 @@ void TestFileCommands::dialogsLook()
         QTest::keyClick(text, Qt::Key_Return);
         QTest::keyClick(text, Qt::Key_Escape);
         QVERIFY(dialog->isVisible());
+        // ヘルプ opens the dialog's own page and keeps the typed text; leaving
+        // changes no file and shows nothing.
+        QTest::keyClicks(text, "other.csv ");
+        dialog->findChild<QPushButton*>("Command1_2")->click();
+        keptOpen = dialog->isVisible() && text->text() == "other.csv ";
+        if (closeBox)
+            dialog->close();
+        else
+            dialog->findChild<QPushButton*>("Command1_1")->click();
     });
     run(command);
     QCOMPARE(dialogs.shown, QStringList{objectName});
     QCOMPARE(visited, (QStringList{"Text1", "Command1_0", "Command1_1", "Command1_2", "Text1"}));
+    QVERIFY(keptOpen);
+    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
+    QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
     QVERIFY(program_->fake.messages.shown.isEmpty());
+    QCOMPARE(readFile(dir_->path() / "sub" / "東京 23区.csv"), kList);
+    QVERIFY(!fs::exists(dir_->path() / "other.csv ") && !fs::exists(dir_->path() / "sub" / "other.csv "));
     QCOMPARE(program_->state->selectedFile(), dir_->path() / "sub" / "東京 23区.csv");
 }
 
@@ -251,6 +273,9 @@ void TestFileCommands::okOutcome_data()
                                           << copiedToSecond;
     QTest::newRow("copy, a folder in the way") << "copy" << "sub" << warning << notCopied
                                                << "「sub」はフォルダです" << "Text1" << copiedToSecond;
+    QTest::newRow("copy onto a read-only file")
+        << "copy" << "locked.csv" << warning << notCopied << "「locked.csv」は書き込みが禁止されたファイルです"
+        << "Text1" << QStringList{"kanto.csv=L", "locked.csv=O", "other.csv=O", "second.csv=L"};
     QTest::newRow("copy, disk full") << "copy" << "/dev/full" << warning << notCopied << "空き容量"
                                      << "Text1" << copiedToSecond;
     QTest::newRow("rename, bare name") << "rename" << "kanto2" << info << renamed << "" << ""
@@ -280,6 +305,10 @@ void TestFileCommands::okOutcome()
     QFETCH(QString, focus);
     QFETCH(QStringList, files);
     typed.replace("<dir>", ui::fromPath(dir_->path()));
+    if (typed == "locked.csv") { // read-only, and so left alone
+        writeFile(dir_->path() / "locked.csv", kOther);
+        fs::permissions(dir_->path() / "locked.csv", fs::perms(0444));
+    }
     const QString title = command == "copy" ? "複写確認" : "変更確認";
     program_->fake.files.answers.enqueue(ui::fromPath(source_));
 
@@ -328,48 +357,6 @@ void TestFileCommands::okOutcome()
     }
     found.sort();
     QCOMPARE(found, files);
-}
-
-void TestFileCommands::cancelCloseAndHelp_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("context");
-    QTest::addColumn<bool>("closeBox"); // else キャンセル
-    QTest::newRow("copy, キャンセル") << "mnuEditCopy" << 10019 << false;
-    QTest::newRow("copy, close box") << "mnuEditCopy" << 10019 << true;
-    QTest::newRow("rename, キャンセル") << "mnuEditRename" << 10020 << false;
-    QTest::newRow("rename, close box") << "mnuEditRename" << 10020 << true;
-}
-
-// ヘルプ opens the dialog's own page and keeps the typed text; leaving
-// changes no file and shows nothing.
-void TestFileCommands::cancelCloseAndHelp()
-{
-    QFETCH(QString, command);
-    QFETCH(int, context);
-    QFETCH(bool, closeBox);
-    program_->fake.files.answers.enqueue(ui::fromPath(source_));
-    bool keptOpen = false;
-    QDialog* shownDialog = nullptr;
-    ModalDialogs dialogs([&](QDialog* dialog) {
-        shownDialog = dialog;
-        auto* box = dialog->findChild<QLineEdit*>("Text1");
-        QTest::keyClicks(box, "other.csv ");
-        dialog->findChild<QPushButton*>("Command1_2")->click();
-        keptOpen = dialog->isVisible() && box->text() == "other.csv ";
-        if (closeBox)
-            dialog->close();
-        else
-            dialog->findChild<QPushButton*>("Command1_1")->click();
-    });
-    run(command);
-    QVERIFY(keptOpen);
-    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
-    QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
-    QVERIFY(program_->fake.messages.shown.isEmpty());
-    QCOMPARE(readFile(source_), kList);
-    QVERIFY(!fs::exists(dir_->path() / "other.csv "));
-    QCOMPARE(program_->state->selectedFile(), source_);
 }
 
 void TestFileCommands::deleteCommand_data()

@@ -58,8 +58,7 @@ private slots:
     void opensAndApplies_data();
     void opensAndApplies();
     void selectAllBox();
-    void looks();
-    void keyboard();
+    void looksAndKeyboard();
     void fromTheMainWindow_data();
     void fromTheMainWindow();
 
@@ -134,7 +133,7 @@ void TestRegionDialog::selectAllBox()
     QCOMPARE(boxes(dialog.regions()), QStringLiteral("11101111"));
 }
 
-void TestRegionDialog::looks()
+void TestRegionDialog::looksAndKeyboard()
 {
     const QColor yellow(255, 255, 0);
     RegionDialog dialog(Ticks{}, program_->fake.help, program_->fake.screen, nullptr);
@@ -177,13 +176,9 @@ void TestRegionDialog::looks()
     const QSize screen = program_->fake.screen.pixels;
     QCOMPARE(dialog.pos(), QPoint((screen.width() - dialog.width()) / 2,
                                   (screen.height() - dialog.height()) / 2));
-}
 
-// Tab visits the nine boxes in index order, then the buttons; neither Enter
-// nor Escape closes the dialog, as it has no default or cancel button.
-void TestRegionDialog::keyboard()
-{
-    RegionDialog dialog(Ticks{}, program_->fake.help, program_->fake.screen, nullptr);
+    // Tab visits the nine boxes in index order, then the buttons; neither Enter
+    // nor Escape closes the dialog, as it has no default or cancel button.
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
