@@ -90,6 +90,7 @@ struct Recording
 
 const std::string kSource = "01101,\"060  \",\"0600000\"\r\n13101,\"100  \",\"1000000\"\r\n";
 const std::string kOld = "old target\r\n";
+const std::string kBig(300000, 'x'); // past the file-size limit below
 
 Names entries(const fs::path& folder)
 {
@@ -137,14 +138,6 @@ std::pair<int, int> underAFileSizeLimit(const std::function<std::optional<FileEr
     ::waitpid(child, nullptr, 0);
     ::close(pipeFd[0]), ::close(pipeFd[1]);
     return {result[0], result[1]};
-}
-
-std::string bytes(std::size_t size)
-{
-    std::string out(size, 'x');
-    for (std::size_t i = 0; i < size; i += 97)
-        out[i] = char('0' + i % 10);
-    return out;
 }
 
 class FileOperations : public ::testing::Test
@@ -330,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(Files, Refused, ::testing::ValuesIn(kRefusals),
 
 TEST_F(FileOperations, CopyPastAFileSizeLimitKeepsTheOldTarget)
 {
-    writeFile(source, bytes(300000));
+    writeFile(source, kBig);
     writeFile(dir / "target.csv", kOld);
     const auto failed = underAFileSizeLimit([&] { return platform::copyFile(source, dir / "target.csv"); });
     EXPECT_EQ(failed, std::pair(int(Kind::WriteFailed), EFBIG));
@@ -389,10 +382,10 @@ TEST_F(RenameAcross, MovesTheFileAndRemovesTheOldOneLast)
 
 TEST_F(RenameAcross, PastAFileSizeLimitKeepsTheOldFile)
 {
-    writeFile(source, bytes(300000));
+    writeFile(source, kBig);
     const auto failed = underAFileSizeLimit([&] { return platform::renameFile(source, other / "moved.csv"); });
     EXPECT_EQ(failed, std::pair(int(Kind::WriteFailed), EFBIG));
-    EXPECT_EQ(readFile(source), bytes(300000));
+    EXPECT_EQ(readFile(source), kBig);
     EXPECT_TRUE(entries(other).empty());
 }
 
