@@ -280,7 +280,7 @@ TEST_P(Refused, LeavesEverythingAsItWas)
 
     const auto error = c.op == Copy     ? platform::copyFile(from, to)
                        : c.op == Rename ? platform::renameFile(from, to)
-                                            : platform::deleteFile(from);
+                                        : platform::deleteFile(from);
     ASSERT_EQ(failure(error), Failure(c.kind, c.sysError));
     EXPECT_EQ(error->path, c.kind == Kind::SourceMissing || c.kind == Kind::SourceNotAFile ? from : to);
     EXPECT_EQ(readFile(dir / "source.csv"), kSource);

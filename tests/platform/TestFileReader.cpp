@@ -99,16 +99,4 @@ TEST(FileReader, NotAListIsRefusedAfterTheFirstBlock)
     }
 }
 
-TEST(FileReader, WhatCannotBeOpened)
-{
-    TempDir dir;
-    CountingReceiver receiver;
-    for (const auto& [path, err] : {std::pair{dir / "none.csv", ENOENT}, std::pair{dir.path(), EISDIR}}) {
-        const auto error = platform::readFile(path, 100, receiver);
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->kind, ReadError::Kind::CannotOpen);
-        EXPECT_EQ(error->sysError, err);
-    }
-}
-
 } // namespace
