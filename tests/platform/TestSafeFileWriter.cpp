@@ -11,24 +11,26 @@
 #include <thread>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
 using platform::SafeFileWriter;
 using platform::WriteError;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
+using Names = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> entries(const std::filesystem::path& dir)
+Names entries(const fs::path& dir)
 {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
+    Names names;
+    for (const auto& e : fs::directory_iterator(dir))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::optional<WriteError> writeAll(const std::filesystem::path& target, std::string_view bytes)
+std::optional<WriteError> writeAll(const fs::path& target, std::string_view bytes)
 {
     SafeFileWriter writer;
     if (auto e = writer.open(target))
@@ -40,52 +42,53 @@ std::optional<WriteError> writeAll(const std::filesystem::path& target, std::str
 TEST(SafeFileWriter, LinksAreFollowedEvenDangling)
 {
     TempDir dir;
-    std::filesystem::create_directory(dir / "real");
-    std::filesystem::create_symlink("real/new.csv", dir / "dangling.csv");
-    std::filesystem::create_symlink("dangling.csv", dir / "chain.csv");
+    fs::create_directory(dir / "real");
+    fs::create_symlink("real/new.csv", dir / "dangling.csv");
+    fs::create_symlink("dangling.csv", dir / "chain.csv");
     ASSERT_FALSE(writeAll(dir / "chain.csv", "rows"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.csv"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "chain.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv") && fs::is_symlink(dir / "chain.csv"));
     EXPECT_EQ(readFile(dir / "real" / "new.csv"), "rows");
-    EXPECT_EQ(entries(dir / "real"), std::vector<std::string>{"new.csv"});
+    EXPECT_EQ(entries(dir / "real"), Names{"new.csv"});
 }
 
 // The owner's write bit decides, whoever runs us (root too).
 TEST(SafeFileWriter, AReadOnlyFileIsRefusedAndKept)
 {
     TempDir dir;
+    const auto target = dir / "kept.csv";
+    writeFile(target, "old");
+    fs::create_symlink("kept.csv", dir / "link.csv");
     for (const auto mode : {0444, 0044, 0400}) {
-        const auto target = dir / "kept.csv";
-        writeFile(target, "old");
         ::chmod(target.c_str(), static_cast<mode_t>(mode));
-        std::filesystem::create_symlink("kept.csv", dir / "link.csv");
         for (const auto& name : {target, dir / "link.csv"}) {
             const auto error = writeAll(name, "new");
             ASSERT_TRUE(error) << std::oct << mode;
             EXPECT_EQ(error->kind, WriteError::Kind::ReadOnly);
-            EXPECT_NE(error->reason().find("読み取り専用"), std::string::npos) << error->reason();
-            EXPECT_NE(error->reason().find("kept.csv"), std::string::npos) << error->reason();
+            EXPECT_EQ(error->reason().rfind("「" + target.string() + "」 は読み取り専用", 0), 0u)
+                << error->reason();
         }
-        EXPECT_EQ(readFile(target), "old");
-        EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"kept.csv", "link.csv"}));
-        std::filesystem::remove(dir / "link.csv");
-        ::chmod(target.c_str(), 0644);
     }
-    ::chmod((dir / "kept.csv").c_str(), 0200);  // the owner may write: replaced
-    EXPECT_FALSE(writeAll(dir / "kept.csv", "new"));
-    EXPECT_EQ(readFile(dir / "kept.csv"), "new");
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(entries(dir.path()), (Names{"kept.csv", "link.csv"}));
+    ::chmod(target.c_str(), 0200); // the owner may write: replaced
+    EXPECT_FALSE(writeAll(target, "new"));
+    EXPECT_EQ(readFile(target), "new");
 }
+
+const std::string kFileThere = "はフォルダではなくファイルです。";
 
 struct FolderCase
 {
     const char* name;
-    std::string target;  // under the test folder, which holds the file "file"
+    std::string target; // under the test folder, which holds the file "file"
     WriteError::Kind kind;
-    std::string named;   // the folder the reason names
+    std::string named; // the folder the reason names
+    std::string said;  // of it
 };
 
 class BadFolder : public testing::TestWithParam<FolderCase>
-{};
+{
+};
 
 TEST_P(BadFolder, SaysWhatIsWrongWithTheFolder)
 {
@@ -96,24 +99,24 @@ TEST_P(BadFolder, SaysWhatIsWrongWithTheFolder)
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind, c.kind);
     EXPECT_EQ(error->folder, dir / c.named);
-    const std::string reason = error->reason();
-    EXPECT_NE(reason.find("「" + (dir / c.named).string() + "」"), std::string::npos) << reason;
-    EXPECT_NE(reason.find(c.kind == WriteError::Kind::NotAFolder ? "ファイルです" : "存在しません"),
-              std::string::npos)
-        << reason;
+    EXPECT_EQ(error->reason(), "保存先のフォルダ「" + (dir / c.named).string() + "」" + c.said);
     EXPECT_EQ(readFile(dir / "file"), "keep");
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"file"});
+    EXPECT_EQ(entries(dir.path()), Names{"file"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, BadFolder,
-    testing::Values(FolderCase{"folder_missing", "none/out.csv", WriteError::Kind::FolderMissing, "none"},
-                    FolderCase{"folder_is_a_file", "file/out.csv", WriteError::Kind::NotAFolder, "file"},
-                    FolderCase{"a_file_further_up", "file/sub/out.csv", WriteError::Kind::NotAFolder, "file"}),
-    [](const testing::TestParamInfo<FolderCase>& info) { return info.param.name; });
+    testing::Values(
+        FolderCase{"missing", "none/out.csv", WriteError::Kind::FolderMissing, "none", "が存在しません。"},
+        FolderCase{"a_file", "file/out.csv", WriteError::Kind::NotAFolder, "file", kFileThere},
+        FolderCase{"a_file_further_up", "file/sub/out.csv", WriteError::Kind::NotAFolder, "file",
+                   kFileThere}),
+    [](const auto& info) { return info.param.name; });
 
-// A pipe is written directly, once; nothing is made beside it.
-TEST(SafeFileWriter, AFifoIsWrittenDirectly)
+// A pipe is written directly, once; nothing is made beside it. So is an open
+// descriptor named as a path: opened again, a file behind it would be written
+// from its start instead of appended to.
+TEST(SafeFileWriter, PipesAndDescriptorNamesAreWrittenDirectly)
 {
     TempDir dir;
     const auto fifo = dir / "pipe";
@@ -123,14 +126,8 @@ TEST(SafeFileWriter, AFifoIsWrittenDirectly)
     EXPECT_FALSE(writeAll(fifo, "rows\r\n"));
     reader.join();
     EXPECT_EQ(got, "rows\r\n");
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"pipe"});
-}
+    EXPECT_EQ(entries(dir.path()), Names{"pipe"});
 
-// An open descriptor named as a path is used as it is: opened again, a file
-// behind it would be written from its start instead of appended to.
-TEST(SafeFileWriter, ADescriptorNameAppendsWhereItsDescriptorAppends)
-{
-    TempDir dir;
     writeFile(dir / "log", "old\n");
     const int fd = ::open((dir / "log").c_str(), O_WRONLY | O_APPEND);
     ASSERT_GE(fd, 0);
@@ -159,21 +156,28 @@ TEST(SafeFileWriter, ASignalRemovesTheTemporaryFile)
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "ends as the signal says, status " << status;
         EXPECT_EQ(WTERMSIG(status), sig);
-        EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.csv"});
+        EXPECT_EQ(entries(dir.path()), Names{"out.csv"});
         EXPECT_EQ(readFile(dir / "out.csv"), "old");
     }
 }
 
-TEST(SafeFileWriter, NewFilesGetTheUsualPermissions)
+// A new file gets the usual permissions; a replaced one keeps its own.
+TEST(SafeFileWriter, ModesOfNewAndReplacedFiles)
 {
     TempDir dir;
+    writeFile(dir / "old.csv", std::string(1000, 'x'));
+    ::chmod((dir / "old.csv").c_str(), 0604);
     const mode_t old = ::umask(027);
-    const auto error = writeAll(dir / "new.csv", "rows");
+    const bool written = !writeAll(dir / "new.csv", "rows") && !writeAll(dir / "old.csv", "rows");
     ::umask(old);
-    ASSERT_FALSE(error);
-    struct stat st{};
-    ::stat((dir / "new.csv").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    ASSERT_TRUE(written);
+    struct stat made {}, replaced {};
+    ::stat((dir / "new.csv").c_str(), &made);
+    ::stat((dir / "old.csv").c_str(), &replaced);
+    EXPECT_EQ(made.st_mode & 0777, 0640u);
+    EXPECT_EQ(replaced.st_mode & 0777, 0604u);
+    EXPECT_EQ(readFile(dir / "old.csv"), "rows");
+    EXPECT_EQ(entries(dir.path()), (Names{"new.csv", "old.csv"}));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using postal::LoadError;
 using postal::PostalList;
 using testlines::line;
@@ -16,20 +18,13 @@ struct BadCase
     std::string bytes;
     LoadError::Kind kind;
     std::size_t line;
-    int field;  // 0: not checked
+    int field; // 0: not checked
     friend void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
 };
 
-std::string goodLines(int n)
-{
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += line("13101");
-    return s;
-}
-
 class Refused : public testing::TestWithParam<BadCase>
-{};
+{
+};
 
 TEST_P(Refused, NamesLineAndProblem)
 {
@@ -47,6 +42,7 @@ TEST_P(Refused, NamesLineAndProblem)
 
 const std::string ok = line("13101");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     DamagedLists, Refused,
     testing::Values(
@@ -63,89 +59,45 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"last_line_without_line_end", ok + ok.substr(0, ok.size() - 2), LoadError::Kind::CutShort, 2, 15},
         BadCase{"code_out_of_range", ok + line("48101"), LoadError::Kind::BadCode, 2, 1}),
     [](const testing::TestParamInfo<BadCase>& info) { return info.param.name; });
-
-TEST(PostalListRead, KeepsFieldBytesExactly)
-{
-    // Quoted commas and spaces stay, field 1 keeps its leading zero, an old
-    // code of three digits keeps its two trailing spaces.
-    const std::string bytes =
-        "01101,\"060  \",\"0600000\",\"ﾎｯｶｲﾄﾞｳ\",\"ｻｯﾎﾟﾛｼ\",\"ｲｶﾆ, ｹｲｻｲ\",\"北海道\",\"札幌市\","
-        "\"見本町（一丁目、二丁目,三丁目）\",0,1,0,0,0,0\r\n";
-    auto result = PostalList::parse(bytes);
-    ASSERT_TRUE(result) << result.error->message();
-    const PostalList& list = *result.list;
-    ASSERT_EQ(list.rowCount(), 1u);
-    EXPECT_EQ(list.field(0, 1), "01101");
-    EXPECT_EQ(list.field(0, 2), "060  ");
-    EXPECT_EQ(list.field(0, 6), "ｲｶﾆ, ｹｲｻｲ");
-    EXPECT_EQ(list.field(0, 9), "見本町（一丁目、二丁目,三丁目）");
-    EXPECT_EQ(list.field(0, 11), "1");
-    EXPECT_EQ(list.field(0, 15), "0");
-    EXPECT_EQ(list.jisCode(0), 1);
-    EXPECT_TRUE(list.verbatim(0));
-}
-
-TEST(PostalListRead, RunsFollowTheCodesInListOrder)
-{
-    auto result = PostalList::parse(line("13101") + line("13102") + line("14101") + line("13103"));
-    ASSERT_TRUE(result);
-    const auto& runs = result.list->runs();
-    ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[0].jisCode, 13);
-    EXPECT_EQ(runs[0].endRow, 2u);
-    EXPECT_EQ(runs[1].jisCode, 14);
-    EXPECT_EQ(runs[2].jisCode, 13);
-}
+// clang-format on
 
 // Big lists are read in two halves at once; errors in either half must keep
 // their true line numbers, and the earlier one wins.
 TEST(PostalListRead, BigListsReportTheTrueLineOfAnError)
 {
-    const int n = 30000;  // ~3 MB, beyond the size read in halves
+    const int n = 30000; // ~3 MB, beyond the size read in halves
     const std::string bad = "13101,\"x\"\r\n";
-    for (int where : {10, n / 2 + 7, n - 1}) {
+    const std::pair<std::vector<int>, std::size_t> cases[] = {
+        {{10}, 11}, {{n / 2 + 7}, n / 2 + 8}, {{n - 1}, n}, {{100, n - 100}, 101}, {{}, 0}};
+    for (const auto& [badLines, line] : cases) {
         std::string bytes;
         for (int i = 0; i < n; ++i)
-            bytes += i == where ? bad : ok;
-        auto result = PostalList::parse(bytes);
-        ASSERT_FALSE(result);
-        EXPECT_EQ(result.error->line, static_cast<std::size_t>(where + 1));
+            bytes += std::count(badLines.begin(), badLines.end(), i) ? bad : ok;
+        const auto result = PostalList::parse(bytes);
+        ASSERT_EQ(bool(result), line == 0) << line;
+        if (line) {
+            EXPECT_EQ(result.error->line, line);
+        } else {
+            EXPECT_EQ(result.list->span(0, n), bytes);
+        }
     }
-    std::string bytes;
-    for (int i = 0; i < n; ++i)
-        bytes += (i == 100 || i == n - 100) ? bad : ok;
-    auto result = PostalList::parse(bytes);
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error->line, 101u);
-
-    auto good = PostalList::parse(goodLines(n));
-    ASSERT_TRUE(good);
-    EXPECT_EQ(good.list->rowCount(), static_cast<std::size_t>(n));
-    EXPECT_EQ(good.list->span(0, n).size(), static_cast<std::size_t>(n) * ok.size());
 }
 
 TEST(PostalListLoad, FilesAndWhatIsNotAFile)
 {
     testsupport::TempDir dir;
     testsupport::writeFile(dir / "empty.csv", "");
-    auto empty = PostalList::load(dir / "empty.csv");
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty.list->rowCount(), 0u);
-
-    testsupport::writeFile(dir / "three.csv", goodLines(3));
-    auto three = PostalList::load(dir / "three.csv");
-    ASSERT_TRUE(three);
-    EXPECT_EQ(three.list->rowCount(), 3u);
-
-    auto missing = PostalList::load(dir / "none.csv");
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error->kind, LoadError::Kind::CannotOpen);
-    EXPECT_NE(missing.error->message().find("存在しません"), std::string::npos);
-
+    testsupport::writeFile(dir / "three.csv", ok + ok + ok);
     std::filesystem::create_directory(dir / "KEN_ALL.CSV");
-    auto folder = PostalList::load(dir / "KEN_ALL.CSV");
-    ASSERT_FALSE(folder);
-    EXPECT_EQ(folder.error->kind, LoadError::Kind::CannotOpen);
+    EXPECT_EQ(PostalList::load(dir / "empty.csv").list->rowCount(), 0u);
+    EXPECT_EQ(PostalList::load(dir / "three.csv").list->rowCount(), 3u);
+    for (const char* name : {"none.csv", "KEN_ALL.CSV"}) {
+        const auto result = PostalList::load(dir / name);
+        ASSERT_FALSE(result) << name;
+        EXPECT_EQ(result.error->kind, LoadError::Kind::CannotOpen) << name;
+    }
+    EXPECT_NE(PostalList::load(dir / "none.csv").error->message().find("存在しません"),
+              std::string::npos);
 }
 
 } // namespace

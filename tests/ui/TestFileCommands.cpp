@@ -8,11 +8,7 @@
 
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
-#include "ui/dialogs/FileCopyDialog.h"
-#include "ui/dialogs/RenameDialog.h"
 
-#include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,14 +28,8 @@ const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
 const QString kTwoEntries = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
 
-QColor textColour(const QWidget* widget)
-{
-    return widget->palette().color(widget->foregroundRole());
-}
-QColor backgroundColour(const QWidget* widget)
-{
-    return widget->palette().color(widget->backgroundRole());
-}
+QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
+QColor backgroundColour(const QWidget* w) { return w->palette().color(w->backgroundRole()); }
 
 } // namespace
 
@@ -49,19 +39,13 @@ class TestFileCommands : public QObject
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { fs::current_path(oldCurrent_); }
     void choosers_data();
     void choosers();
-    void renameFilterFollowsTheLastCommand_data();
-    void renameFilterFollowsTheLastCommand();
     void dialogsLook_data();
     void dialogsLook();
     void okOutcome_data();
     void okOutcome();
-    void emptyTextAsksAgain_data();
-    void emptyTextAsksAgain();
-    void cancelCloseAndHelp_data();
-    void cancelCloseAndHelp();
     void deleteCommand_data();
     void deleteCommand();
 
@@ -86,77 +70,59 @@ void TestFileCommands::init()
     store_.emplace();
     source_ = dir_->path() / "kanto.csv";
     writeFile(source_, kList);
+    writeFile(dir_->path() / "other.csv", kOther);
+    fs::create_directory(dir_->path() / "sub");
     // A list loaded, so the export asks for a file too.
     listDir_.emplace();
     writeFile(*listDir_ / "ken_all.csv", testlines::line("13101"));
     program_.emplace(*store_, dir_->path(), *listDir_ / "ken_all.csv");
     window_ = &program_->open();
-    writeFile(dir_->path() / "other.csv", kOther);
     // A bare name lands in the current folder: the test's own.
     oldCurrent_ = fs::current_path();
     fs::current_path(dir_->path());
 }
 
-void TestFileCommands::cleanup()
-{
-    fs::current_path(oldCurrent_);
-}
-
-// Each command prepares the shared chooser its own way; a cancel ends it
-// with no dialog and no message, and an empty selected-file name.
+// Each command prepares the shared chooser its own way, the rename keeping
+// the filter the last command left; a cancel ends it with no dialog and no
+// message, and an empty selected-file name.
 void TestFileCommands::choosers_data()
 {
+    QTest::addColumn<QString>("before"); // a command whose chooser was cancelled
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("copy") << "mnuEditCopy" << "ｺﾋﾟｰするﾌｧｲﾙを選択" << kCsvOnly;
-    QTest::newRow("copy, toolbar") << "Toolbar1_4" << "ｺﾋﾟｰするﾌｧｲﾙを選択" << kCsvOnly;
-    QTest::newRow("rename, first") << "mnuEditRename" << "名前を変更するﾌｧｲﾙを選択" << kTwoEntries;
-    QTest::newRow("rename, toolbar") << "Toolbar1_5" << "名前を変更するﾌｧｲﾙを選択" << kTwoEntries;
-    QTest::newRow("delete") << "mnuEditDelete" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
-    QTest::newRow("delete, toolbar") << "Toolbar1_7" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
+    const QString copy = "ｺﾋﾟｰするﾌｧｲﾙを選択", rename = "名前を変更するﾌｧｲﾙを選択";
+    QTest::newRow("copy") << "" << "mnuEditCopy" << copy << kCsvOnly;
+    QTest::newRow("delete") << "" << "mnuEditDelete" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
+    QTest::newRow("rename, first") << "" << "mnuEditRename" << rename << kTwoEntries;
+    QTest::newRow("rename again") << "mnuEditRename" << "mnuEditRename" << rename << kTwoEntries;
+    QTest::newRow("rename after the export") << "mnuFileSave" << "mnuEditRename" << rename << kCsvOnly;
+    QTest::newRow("rename after a copy") << "mnuEditCopy" << "mnuEditRename" << rename << kCsvOnly;
+    QTest::newRow("rename after a delete") << "mnuEditDelete" << "mnuEditRename" << rename << kCsvOnly;
 }
 
 void TestFileCommands::choosers()
 {
+    QFETCH(QString, before);
     QFETCH(QString, command);
     QFETCH(QString, title);
     QFETCH(QString, filter);
+    if (!before.isEmpty())
+        run(before);
     program_->state->setSelectedFile("/earlier/choice.csv");
     window_->commonDialog().setFileName("/earlier/choice.csv");
     ModalDialogs dialogs;
     run(command);
 
-    QCOMPARE(program_->fake.files.asked.size(), 1);
-    const ui::FileDialogRequest& asked = program_->fake.files.asked[0];
+    QCOMPARE(program_->fake.files.asked.size(), before.isEmpty() ? 1 : 2);
+    const ui::FileDialogRequest& asked = program_->fake.files.asked.last();
     QCOMPARE(asked.mode, ui::FileDialogMode::Open);
     QCOMPARE(asked.title, title);
     QCOMPARE(asked.filter, filter);
     QCOMPARE(asked.folder, ui::fromPath(dir_->path())); // the program's folder
     QCOMPARE(asked.fileName, QString());
     QVERIFY(program_->state->selectedFile().empty());
-    QVERIFY(dialogs.shown.isEmpty());
-    QVERIFY(program_->fake.messages.shown.isEmpty());
-}
-
-void TestFileCommands::renameFilterFollowsTheLastCommand_data()
-{
-    QTest::addColumn<QString>("before"); // a command whose chooser was cancelled
-    QTest::addColumn<QString>("filter");
-    QTest::newRow("rename again") << "mnuEditRename" << kTwoEntries;
-    QTest::newRow("after the export") << "mnuFileSave" << kCsvOnly;
-    QTest::newRow("after a copy") << "mnuEditCopy" << kCsvOnly;
-    QTest::newRow("after a delete") << "mnuEditDelete" << kCsvOnly;
-}
-
-void TestFileCommands::renameFilterFollowsTheLastCommand()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, filter);
-    run(before);
-    run("mnuEditRename");
-    QCOMPARE(program_->fake.files.asked.size(), 2);
-    QCOMPARE(program_->fake.files.asked[1].filter, filter);
+    QVERIFY(dialogs.shown.isEmpty() && program_->fake.messages.shown.isEmpty());
 }
 
 void TestFileCommands::dialogsLook_data()
@@ -164,43 +130,46 @@ void TestFileCommands::dialogsLook_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("objectName");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QStringList>("labels"); // objectName|caption|tooltip|colour
-    QTest::addColumn<QString>("display");    // objectName of the name display
-    QTest::addColumn<QString>("displayTip");
-    QTest::addColumn<QString>("textTip");
-    QTest::newRow("copy") << "mnuEditCopy" << "FILESCOPY" << "ファイルのコピー"
+    // objectName|text|tooltip|colour: y yellow, l light yellow; a capital for the
+    // name display and the text box, on dark grey in the fixed-pitch face.
+    QTest::addColumn<QStringList>("widgets");
+    QTest::addColumn<int>("context");   // of its help page
+    QTest::addColumn<bool>("closeBox"); // how it is left; else キャンセル
+    QTest::newRow("copy, キャンセル") << "mnuEditCopy" << "FILESCOPY" << "ファイルのコピー"
                           << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
                                          "Label2|コピー元| コピー元 |l",
-                                         "Label4|コピー先| コピー先 |y"}
-                          << "Label3"
-                          << " ｺﾋﾟｰ元 "
-                          << " ｺﾋﾟｰ先 ";
-    QTest::newRow("rename") << "mnuEditRename" << "RENAME" << "ﾌｧｲﾙ名の変更"
+                                         "Label3|東京 23区.csv| ｺﾋﾟｰ元 |L",
+                                         "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
+                          << 10019 << false;
+    QTest::newRow("rename, close box") << "mnuEditRename" << "RENAME" << "ﾌｧｲﾙ名の変更"
                             << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
                                            "Label3|元の名前| 元の名前 |l",
-                                           "Label4|新しい名前| 新しい名前 |y"}
-                            << "Label2"
-                            << " 元の名前 "
-                            << " 新しい名前 ";
+                                           "Label2|東京 23区.csv| 元の名前 |L",
+                                           "Label4|新しい名前| 新しい名前 |y",
+                                           "Text1|| 新しい名前 |Y"}
+                            << 10020 << true;
 }
 
+// What each dialog shows, the keyboard in it, its help page, and leaving it.
 void TestFileCommands::dialogsLook()
 {
     QFETCH(QString, command);
     QFETCH(QString, objectName);
     QFETCH(QString, caption);
-    QFETCH(QStringList, labels);
-    QFETCH(QString, display);
-    QFETCH(QString, displayTip);
-    QFETCH(QString, textTip);
+    QFETCH(QStringList, widgets);
+    QFETCH(int, context);
+    QFETCH(bool, closeBox);
     const QColor yellow(255, 255, 0), lightYellow(255, 255, 128), darkGrey(64, 64, 64);
     const QString fixedFamily = ui::japaneseFamily(QStringLiteral("ＭＳ ゴシック"));
 
-    fs::create_directory(dir_->path() / "sub");
+    // The name display shows the file's name, never its folder.
     writeFile(dir_->path() / "sub" / "東京 23区.csv", kList);
     program_->fake.files.answers.enqueue(at("sub/東京 23区.csv"));
     QStringList visited;
+    bool keptOpen = false;
+    QDialog* shownDialog = nullptr;
     ModalDialogs dialogs([&](QDialog* dialog) {
+        shownDialog = dialog;
         QCOMPARE(dialog->objectName(), objectName);
         QCOMPARE(dialog->windowTitle(), caption);
         QCOMPARE(dialog->palette().color(QPalette::Window), QColor(128, 128, 128));
@@ -208,28 +177,20 @@ void TestFileCommands::dialogsLook()
         QVERIFY(!(dialog->windowFlags() &
                   (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        for (const QString& row : labels) {
+        for (const QString& row : widgets) {
             const QStringList f = row.split('|');
-            auto* label = dialog->findChild<QLabel*>(f[0]);
-            QVERIFY2(label, qPrintable(f[0]));
-            QCOMPARE(label->text(), f[1]);
-            QCOMPARE(label->toolTip(), f[2]);
-            QCOMPARE(textColour(label), f[3] == "y" ? yellow : lightYellow);
-            QVERIFY(label->font().family() != fixedFamily);
+            auto* widget = dialog->findChild<QWidget*>(f[0]);
+            QVERIFY2(widget, qPrintable(f[0]));
+            const bool boxed = f[3][0].isUpper();
+            QCOMPARE(widget->property("text").toString(), f[1]);
+            QCOMPARE(widget->toolTip(), f[2]);
+            QCOMPARE(textColour(widget), f[3].toLower() == "y" ? yellow : lightYellow);
+            QCOMPARE(widget->font().family() == fixedFamily, boxed);
+            if (boxed)
+                QCOMPARE(backgroundColour(widget), darkGrey);
+            if (auto* label = qobject_cast<QLabel*>(widget); label && boxed)
+                QVERIFY(label->frameStyle() != QFrame::NoFrame);
         }
-        auto* name = dialog->findChild<QLabel*>(display);
-        QCOMPARE(name->text(), QStringLiteral("東京 23区.csv")); // never its folder
-        QCOMPARE(name->toolTip(), displayTip);
-        QCOMPARE(textColour(name), lightYellow);
-        QCOMPARE(backgroundColour(name), darkGrey);
-        QVERIFY(name->frameStyle() != QFrame::NoFrame);
-        QCOMPARE(name->font().family(), fixedFamily);
-        auto* text = dialog->findChild<QLineEdit*>("Text1");
-        QCOMPARE(text->text(), QString());
-        QCOMPARE(text->toolTip(), textTip);
-        QCOMPARE(textColour(text), yellow);
-        QCOMPARE(backgroundColour(text), darkGrey);
-        QCOMPARE(text->font().family(), fixedFamily);
         const QStringList buttons{"OK", "キャンセル", "ヘルプ"};
         for (int i = 0; i < 3; ++i) {
             auto* button = dialog->findChild<QPushButton*>(QString("Command1_%1").arg(i));
@@ -245,94 +206,112 @@ void TestFileCommands::dialogsLook()
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         // Enter in the text box and Escape do nothing: no default or cancel button.
+        auto* text = dialog->findChild<QLineEdit*>("Text1");
         text->setFocus();
         QTest::keyClick(text, Qt::Key_Return);
         QTest::keyClick(text, Qt::Key_Escape);
         QVERIFY(dialog->isVisible());
-        dialog->close();
+        // ヘルプ opens the dialog's own page and keeps the typed text; leaving
+        // changes no file and shows nothing.
+        QTest::keyClicks(text, "other.csv ");
+        dialog->findChild<QPushButton*>("Command1_2")->click();
+        keptOpen = dialog->isVisible() && text->text() == "other.csv ";
+        if (closeBox)
+            dialog->close();
+        else
+            dialog->findChild<QPushButton*>("Command1_1")->click();
     });
     run(command);
     QCOMPARE(dialogs.shown, QStringList{objectName});
-    QCOMPARE(visited,
-             (QStringList{"Text1", "Command1_0", "Command1_1", "Command1_2", "Text1"}));
+    QCOMPARE(visited, (QStringList{"Text1", "Command1_0", "Command1_1", "Command1_2", "Text1"}));
+    QVERIFY(keptOpen);
+    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
+    QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
     QVERIFY(program_->fake.messages.shown.isEmpty());
+    QCOMPARE(readFile(dir_->path() / "sub" / "東京 23区.csv"), kList);
+    QVERIFY(!fs::exists(dir_->path() / "other.csv ") && !fs::exists(dir_->path() / "sub" / "other.csv "));
     QCOMPARE(program_->state->selectedFile(), dir_->path() / "sub" / "東京 23区.csv");
 }
 
-// OK with a typed text: what the user is told, whether the dialog closes,
-// and the files afterwards. "<dir>" stands for the test's folder.
+// OK with a typed text: what the user is told, and where the focus is when the
+// dialog stays for a correction; there a second OK with "second.csv" goes
+// ahead. "files" are those in the folder afterwards; "<dir>" is the folder.
 void TestFileCommands::okOutcome_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("title");
     QTest::addColumn<ui::MessageIcon>("icon");
-    QTest::addColumn<QString>("text"); // the whole text, or how a warning starts
-    QTest::addColumn<QString>("reason"); // part of a warning's reason
-    QTest::addColumn<QStringList>("files"); // name=content in the folder afterwards
+    QTest::addColumn<QString>("text");      // the whole text, or how a warning starts
+    QTest::addColumn<QString>("reason");    // part of a warning's reason
+    QTest::addColumn<QString>("focus");     // after the message; empty: the dialog closed
+    QTest::addColumn<QStringList>("files"); // name=content: L the list, O the other
     const auto info = ui::MessageIcon::Information;
     const auto warning = ui::MessageIcon::Warning;
     const QString copied = QStringLiteral("ファイルをコピーしました。　");
     const QString notCopied = QStringLiteral("ファイルをコピーできませんでした。　\n\n");
     const QString renamed = QStringLiteral("ﾌｧｲﾙ名を変更しました。　");
     const QString notRenamed = QStringLiteral("ﾌｧｲﾙ名を変更できませんでした。　\n\n");
+    const QStringList copiedToSecond{"kanto.csv=L", "other.csv=O", "second.csv=L"};
+    const QStringList renamedToSecond{"other.csv=O", "second.csv=L"};
 
     QTest::newRow("copy, bare name, no extension added")
-        << "copy" << "kanto2" << "複写確認" << info << copied << ""
+        << "copy" << "kanto2" << info << copied << "" << ""
         << QStringList{"kanto.csv=L", "kanto2=L", "other.csv=O"};
-    QTest::newRow("copy, only blanks")
-        << "copy" << "  " << "複写確認" << info << copied << ""
-        << QStringList{"  =L", "kanto.csv=L", "other.csv=O"};
-    QTest::newRow("copy, with folder")
-        << "copy" << "<dir>/sub/k.csv" << "複写確認" << info << copied << ""
-        << QStringList{"kanto.csv=L", "other.csv=O", "sub/k.csv=L"};
-    QTest::newRow("copy, replaces without asking")
-        << "copy" << "other.csv" << "複写確認" << info << copied << ""
-        << QStringList{"kanto.csv=L", "other.csv=L"};
-    QTest::newRow("copy onto itself")
-        << "copy" << "<dir>/sub/../kanto.csv" << "複写確認" << warning << notCopied
-        << "コピー元のファイルそのもの" << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("copy, folder missing")
-        << "copy" << "nowhere/k.csv" << "複写確認" << warning << notCopied
-        << "フォルダ「nowhere」がありません" << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("copy, a folder in the way")
-        << "copy" << "sub" << "複写確認" << warning << notCopied << "「sub」はフォルダです"
-        << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("copy, disk full")
-        << "copy" << "/dev/full" << "複写確認" << warning << notCopied << "空き容量"
-        << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("rename, bare name")
-        << "rename" << "kanto2" << "変更確認" << info << renamed << ""
-        << QStringList{"kanto2=L", "other.csv=O"};
-    QTest::newRow("rename, into a folder")
-        << "rename" << "<dir>/sub/k.csv" << "変更確認" << info << renamed << ""
-        << QStringList{"other.csv=O", "sub/k.csv=L"};
+    QTest::newRow("copy, only blanks") << "copy" << "  " << info << copied << "" << ""
+                                       << QStringList{"  =L", "kanto.csv=L", "other.csv=O"};
+    QTest::newRow("copy, with folder") << "copy" << "<dir>/sub/k.csv" << info << copied << "" << ""
+                                       << QStringList{"kanto.csv=L", "other.csv=O", "sub/k.csv=L"};
+    QTest::newRow("copy, replaces without asking") << "copy" << "other.csv" << info << copied << ""
+                                                   << "" << QStringList{"kanto.csv=L", "other.csv=L"};
+    QTest::newRow("copy, nothing typed")
+        << "copy" << "" << info << "コピー先が入力されていません。　" << "" << "Command1_0"
+        << copiedToSecond;
+    QTest::newRow("copy onto itself") << "copy" << "<dir>/sub/../kanto.csv" << warning << notCopied
+                                      << "コピー元のファイルそのもの" << "Text1" << copiedToSecond;
+    QTest::newRow("copy, folder missing") << "copy" << "nowhere/k.csv" << warning << notCopied
+                                          << "フォルダ「nowhere」がありません" << "Text1"
+                                          << copiedToSecond;
+    QTest::newRow("copy, a folder in the way") << "copy" << "sub" << warning << notCopied
+                                               << "「sub」はフォルダです" << "Text1" << copiedToSecond;
+    QTest::newRow("copy onto a read-only file")
+        << "copy" << "locked.csv" << warning << notCopied << "「locked.csv」は書き込みが禁止されたファイルです"
+        << "Text1" << QStringList{"kanto.csv=L", "locked.csv=O", "other.csv=O", "second.csv=L"};
+    QTest::newRow("copy, disk full") << "copy" << "/dev/full" << warning << notCopied << "空き容量"
+                                     << "Text1" << copiedToSecond;
+    QTest::newRow("rename, bare name") << "rename" << "kanto2" << info << renamed << "" << ""
+                                       << QStringList{"kanto2=L", "other.csv=O"};
+    QTest::newRow("rename, into a folder") << "rename" << "<dir>/sub/k.csv" << info << renamed << ""
+                                           << "" << QStringList{"other.csv=O", "sub/k.csv=L"};
+    QTest::newRow("rename, nothing typed")
+        << "rename" << "" << info << "新しい名前が入力されていません。　" << "" << "Text1"
+        << renamedToSecond;
     QTest::newRow("rename onto an existing file")
-        << "rename" << "other.csv" << "変更確認" << warning << notRenamed
-        << "「other.csv」という名前のファイルまたはフォルダが既にあります"
-        << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("rename onto a folder")
-        << "rename" << "sub" << "変更確認" << warning << notRenamed << "既にあります"
-        << QStringList{"kanto.csv=L", "other.csv=O"};
-    QTest::newRow("rename, folder missing")
-        << "rename" << "nowhere/k.csv" << "変更確認" << warning << notRenamed
-        << "フォルダ「nowhere」がありません" << QStringList{"kanto.csv=L", "other.csv=O"};
+        << "rename" << "other.csv" << warning << notRenamed
+        << "「other.csv」という名前のファイルまたはフォルダが既にあります" << "Text1" << renamedToSecond;
+    QTest::newRow("rename onto a folder") << "rename" << "sub" << warning << notRenamed
+                                          << "既にあります" << "Text1" << renamedToSecond;
+    QTest::newRow("rename, folder missing") << "rename" << "nowhere/k.csv" << warning << notRenamed
+                                            << "フォルダ「nowhere」がありません" << "Text1"
+                                            << renamedToSecond;
 }
 
 void TestFileCommands::okOutcome()
 {
     QFETCH(QString, command);
     QFETCH(QString, typed);
-    QFETCH(QString, title);
     QFETCH(ui::MessageIcon, icon);
     QFETCH(QString, text);
     QFETCH(QString, reason);
+    QFETCH(QString, focus);
     QFETCH(QStringList, files);
-    fs::create_directory(dir_->path() / "sub");
     typed.replace("<dir>", ui::fromPath(dir_->path()));
+    if (typed == "locked.csv") { // read-only, and so left alone
+        writeFile(dir_->path() / "locked.csv", kOther);
+        fs::permissions(dir_->path() / "locked.csv", fs::perms(0444));
+    }
+    const QString title = command == "copy" ? "複写確認" : "変更確認";
     program_->fake.files.answers.enqueue(ui::fromPath(source_));
 
-    bool stayedOpen = false;
     QString textAfter, focusAfter;
     ModalDialogs dialogs([&](QDialog* dialog) {
         auto* box = dialog->findChild<QLineEdit*>("Text1");
@@ -340,29 +319,32 @@ void TestFileCommands::okOutcome()
         QTest::keyClicks(box, typed);
         ok->setFocus();
         ok->click();
-        stayedOpen = dialog->isVisible();
+        if (!dialog->isVisible())
+            return;
         textAfter = box->text();
-        focusAfter = dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString();
-        dialog->close();
+        focusAfter = dialog->focusWidget() ? dialog->focusWidget()->objectName() : "none";
+        box->setText("second.csv");
+        ok->click();
     });
     run(command == "copy" ? "mnuEditCopy" : "mnuEditRename");
 
     const auto& shown = program_->fake.messages.shown;
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].title, title);
+    QCOMPARE(shown.size(), focus.isEmpty() ? 1 : 2);
+    QCOMPARE(shown[0].title, typed.isEmpty() ? QStringLiteral("入力確認") : title);
     QCOMPARE(shown[0].icon, icon);
     QCOMPARE(shown[0].buttons, ui::MessageButtons::Ok);
-    if (icon == ui::MessageIcon::Information) {
+    if (reason.isEmpty()) {
         QCOMPARE(shown[0].text, text);
-        QVERIFY(!stayedOpen);
-    } else {
-        // The reason, in the program's style; the dialog stays for a correction.
+    } else { // the reason, in the program's style
         QVERIFY2(shown[0].text.startsWith(text), qPrintable(shown[0].text));
         QVERIFY2(shown[0].text.contains(reason), qPrintable(shown[0].text));
         QVERIFY(shown[0].text.endsWith(QStringLiteral("。　")));
-        QVERIFY(stayedOpen);
+    }
+    QCOMPARE(focusAfter, focus);
+    if (!focus.isEmpty()) {
         QCOMPARE(textAfter, typed);
-        QCOMPARE(focusAfter, QStringLiteral("Text1"));
+        QCOMPARE(shown[1].title, title);
+        QCOMPARE(shown[1].icon, ui::MessageIcon::Information);
     }
 
     QStringList found;
@@ -377,101 +359,17 @@ void TestFileCommands::okOutcome()
     QCOMPARE(found, files);
 }
 
-void TestFileCommands::emptyTextAsksAgain_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("focus"); // after the message
-    QTest::newRow("copy") << "mnuEditCopy" << "コピー先が入力されていません。　"
-                          << "Command1_0";
-    QTest::newRow("rename") << "mnuEditRename" << "新しい名前が入力されていません。　"
-                            << "Text1";
-}
-
-// An empty box is asked for again; a second OK after typing goes ahead.
-void TestFileCommands::emptyTextAsksAgain()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, text);
-    QFETCH(QString, focus);
-    program_->fake.files.answers.enqueue(ui::fromPath(source_));
-    bool stayedOpen = false;
-    QString focusAfter;
-    ModalDialogs dialogs([&](QDialog* dialog) {
-        auto* ok = dialog->findChild<QPushButton*>("Command1_0");
-        ok->setFocus();
-        ok->click();
-        stayedOpen = dialog->isVisible();
-        focusAfter = dialog->focusWidget()->objectName();
-        QTest::keyClicks(dialog->findChild<QLineEdit*>("Text1"), "second.csv");
-        ok->click();
-    });
-    run(command);
-    QVERIFY(stayedOpen);
-    QCOMPARE(focusAfter, focus);
-    const auto& shown = program_->fake.messages.shown;
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0].text, text);
-    QCOMPARE(shown[0].title, QStringLiteral("入力確認"));
-    QCOMPARE(shown[0].icon, ui::MessageIcon::Information);
-    QCOMPARE(shown[1].icon, ui::MessageIcon::Information);
-    QCOMPARE(readFile(dir_->path() / "second.csv"), kList);
-}
-
-void TestFileCommands::cancelCloseAndHelp_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("context");
-    QTest::addColumn<bool>("closeBox"); // else キャンセル
-    QTest::newRow("copy, キャンセル") << "mnuEditCopy" << 10019 << false;
-    QTest::newRow("copy, close box") << "mnuEditCopy" << 10019 << true;
-    QTest::newRow("rename, キャンセル") << "mnuEditRename" << 10020 << false;
-    QTest::newRow("rename, close box") << "mnuEditRename" << 10020 << true;
-}
-
-// ヘルプ opens the dialog's own page and keeps the typed text; leaving
-// changes no file and shows nothing.
-void TestFileCommands::cancelCloseAndHelp()
-{
-    QFETCH(QString, command);
-    QFETCH(int, context);
-    QFETCH(bool, closeBox);
-    program_->fake.files.answers.enqueue(ui::fromPath(source_));
-    bool keptOpen = false;
-    QDialog* shownDialog = nullptr;
-    ModalDialogs dialogs([&](QDialog* dialog) {
-        shownDialog = dialog;
-        auto* box = dialog->findChild<QLineEdit*>("Text1");
-        QTest::keyClicks(box, "other.csv ");
-        dialog->findChild<QPushButton*>("Command1_2")->click();
-        keptOpen = dialog->isVisible() && box->text() == "other.csv ";
-        if (closeBox)
-            dialog->close();
-        else
-            dialog->findChild<QPushButton*>("Command1_1")->click();
-    });
-    run(command);
-    QVERIFY(keptOpen);
-    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
-    QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
-    QVERIFY(program_->fake.messages.shown.isEmpty());
-    QCOMPARE(readFile(source_), kList);
-    QVERIFY(!fs::exists(dir_->path() / "other.csv "));
-    QCOMPARE(program_->state->selectedFile(), source_);
-}
-
 void TestFileCommands::deleteCommand_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<bool>("confirm");
-    QTest::addColumn<QString>("title");   // of the second box; empty: none
-    QTest::addColumn<QString>("text");    // how it starts
-    QTest::addColumn<bool>("fileLeft");
+    QTest::addColumn<QString>("title"); // of the second box; empty: none
+    QTest::addColumn<QString>("text");  // how it starts
     QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報"
-                                << "指定されたﾌｧｲﾙを削除しました。　" << false;
-    QTest::newRow("キャンセル keeps") << "kanto.csv" << false << "" << "" << true;
+                                << "指定されたﾌｧｲﾙを削除しました。　";
+    QTest::newRow("キャンセル keeps") << "kanto.csv" << false << "" << "";
     QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認"
-                                    << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「" << true;
+                                    << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
 }
 
 void TestFileCommands::deleteCommand()
@@ -480,7 +378,6 @@ void TestFileCommands::deleteCommand()
     QFETCH(bool, confirm);
     QFETCH(QString, title);
     QFETCH(QString, text);
-    QFETCH(bool, fileLeft);
     program_->fake.files.answers.enqueue(at(chosen));
     program_->fake.messages.answers.enqueue(confirm ? ui::MessageAnswer::Ok
                                                     : ui::MessageAnswer::Cancel);
@@ -500,7 +397,7 @@ void TestFileCommands::deleteCommand()
         QVERIFY2(shown[1].text.startsWith(text), qPrintable(shown[1].text));
         QVERIFY(shown[1].text.endsWith(QStringLiteral("　")));
     }
-    QCOMPARE(fs::exists(source_), fileLeft);
+    QCOMPARE(fs::exists(source_), !(confirm && chosen == "kanto.csv"));
     QCOMPARE(readFile(dir_->path() / "other.csv"), kOther);
     QCOMPARE(program_->state->selectedFile(), ui::toPath(at(chosen)));
 }
