@@ -347,15 +347,6 @@ std::optional<FileError> moveAcrossFileSystems(const fs::path& from, const fs::p
 
 } // namespace
 
-bool isSameFile(const fs::path& a, const fs::path& b)
-{
-    struct stat sa {}, sb {};
-    if (invalidName(a) || invalidName(b) || ::stat(a.c_str(), &sa) != 0 ||
-        ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 std::optional<FileError> copyFile(const fs::path& source, const fs::path& target)
 {
     if (invalidName(source))

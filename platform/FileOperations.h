@@ -32,9 +32,6 @@ struct FileError
     std::filesystem::path path; // the file the error is about
 };
 
-// Both name one existing file, whatever the spelling, link or hard link.
-bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
-
 // Copies `source` to `target`, replacing an existing file there. The copy is
 // written beside the target and synced before it takes the target's name, so
 // a failure leaves an existing target as it was and no partial file. A link

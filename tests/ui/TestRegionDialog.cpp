@@ -246,7 +246,7 @@ void TestRegionDialog::fromTheMainWindow()
     QCOMPARE(window.ticks(), ticksOf(after));
     QVERIFY(program_->fake.messages.shown.isEmpty());
     QCOMPARE(helpLeftItOpen, how.contains("help"));
-    QCOMPARE(program_->fake.help.shown, how.contains("help") ? QStringList{"context"} : QStringList{});
+    QCOMPARE(program_->fake.help.shown, how.contains("help") ? QStringList{"context 10021"} : QStringList{});
     QCOMPARE(program_->fake.help.contexts, how.contains("help") ? QList<int>{10021} : QList<int>{});
 }
 
