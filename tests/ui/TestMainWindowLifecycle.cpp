@@ -168,42 +168,31 @@ void TestMainWindowLifecycle::ticksSurviveRestart()
 void TestMainWindowLifecycle::position_data()
 {
     QTest::addColumn<double>("dpi");
-    QTest::addColumn<QStringList>("stored"); // OptCent, K_Left, K_Top
+    QTest::addColumn<QString>("stored"); // OptCent,K_Left,K_Top
     QTest::addColumn<QPoint>("expected");
     QTest::addColumn<QRect>("second"); // another screen, or none
     // A 1280 x 1024 screen is 19200 x 15360 twips at 96 DPI, 15360 x 12288 at 120.
     const QRect none;
     const QRect right(1280, 0, 1920, 1080);
-    QTest::newRow("stored") << 96.0 << QStringList{"0", "1500", "750"} << QPoint(100, 50) << none;
-    QTest::newRow("centred") << 96.0 << QStringList{"1", "1500", "750"} << QPoint(240, 212)
-                             << none;
-    QTest::newRow("stored, 120") << 120.0 << QStringList{"0", "1500", "720"} << QPoint(125, 60)
-                                 << none;
-    QTest::newRow("centred, 120") << 120.0 << QStringList{"1", "", ""} << QPoint(140, 137)
-                                  << none;
-    QTest::newRow("no number") << 96.0 << QStringList{"0", "abc", "750"} << QPoint(240, 50)
-                               << none;
+    QTest::newRow("stored") << 96.0 << "0,1500,750" << QPoint(100, 50) << none;
+    QTest::newRow("centred") << 96.0 << "1,1500,750" << QPoint(240, 212) << none;
+    QTest::newRow("stored, 120") << 120.0 << "0,1500,720" << QPoint(125, 60) << none;
+    QTest::newRow("centred, 120") << 120.0 << "1,," << QPoint(140, 137) << none;
+    QTest::newRow("no number") << 96.0 << "0,abc,750" << QPoint(240, 50) << none;
     // Only a window whose title bar no screen shows is brought back.
-    QTest::newRow("partly off, left") << 96.0 << QStringList{"0", "-9000", "750"}
-                                      << QPoint(-600, 50) << none;
-    QTest::newRow("partly off, bottom") << 96.0 << QStringList{"0", "1500", "15345"}
-                                        << QPoint(100, 1023) << none;
-    QTest::newRow("far off") << 96.0 << QStringList{"0", "99999999", "750"} << QPoint(240, 212)
-                             << none;
-    QTest::newRow("below the screen") << 96.0 << QStringList{"0", "1500", "15360"}
-                                      << QPoint(240, 212) << none;
-    QTest::newRow("above the screen") << 96.0 << QStringList{"0", "1500", "-30"}
-                                      << QPoint(240, 212) << none;
-    QTest::newRow("on the second screen") << 96.0 << QStringList{"0", "30000", "750"}
-                                          << QPoint(2000, 50) << right;
-    QTest::newRow("past the second screen") << 96.0 << QStringList{"0", "60000", "750"}
-                                            << QPoint(240, 212) << right;
+    QTest::newRow("partly off, left") << 96.0 << "0,-9000,750" << QPoint(-600, 50) << none;
+    QTest::newRow("partly off, bottom") << 96.0 << "0,1500,15345" << QPoint(100, 1023) << none;
+    QTest::newRow("far off") << 96.0 << "0,99999999,750" << QPoint(240, 212) << none;
+    QTest::newRow("below the screen") << 96.0 << "0,1500,15360" << QPoint(240, 212) << none;
+    QTest::newRow("above the screen") << 96.0 << "0,1500,-30" << QPoint(240, 212) << none;
+    QTest::newRow("on the second screen") << 96.0 << "0,30000,750" << QPoint(2000, 50) << right;
+    QTest::newRow("past the second screen") << 96.0 << "0,60000,750" << QPoint(240, 212) << right;
 }
 
 void TestMainWindowLifecycle::position()
 {
     QFETCH(double, dpi);
-    QFETCH(QStringList, stored);
+    QFETCH(QString, stored);
     QFETCH(QPoint, expected);
     QFETCH(QRect, second);
     MemorySettingsStore store;
@@ -211,9 +200,10 @@ void TestMainWindowLifecycle::position()
     program.fake.screen.dpi = dpi;
     if (!second.isNull())
         program.fake.screen.others.append(second);
-    program.remember(settings::Setting::OptCent, stored[0].toStdString());
-    program.remember(settings::Setting::KLeft, stored[1].toStdString());
-    program.remember(settings::Setting::KTop, stored[2].toStdString());
+    const QStringList values = stored.split(',');
+    program.remember(settings::Setting::OptCent, values[0].toStdString());
+    program.remember(settings::Setting::KLeft, values[1].toStdString());
+    program.remember(settings::Setting::KTop, values[2].toStdString());
     QCOMPARE(program.open().pos(), expected);
 }
 
