@@ -1,5 +1,7 @@
 #include "SplashWindow.h"
 
+#include <QEventLoop>
+
 #include "InfoLayout.h"
 #include "ui/info/ProgramInfo.h"
 #include "ui/common/Clock.h"
@@ -78,16 +80,29 @@ void SplashWindow::createTexts(const TwipsScale& s)
 
 int SplashWindow::exec()
 {
-    // The time may already be up when the window is shown late.
-    if (timeUp_)
-        return Accepted;
-    return QDialog::exec();
+    // A loop of its own rather than QDialog's: on a slow start the time may
+    // run out while the window is being shown, before any loop waits, and
+    // nothing would then end that loop.
+    if (!timeUp_) {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        if (!timeUp_) {
+            QEventLoop loop;
+            loop_ = &loop;
+            loop.exec(QEventLoop::DialogExec);
+            loop_ = nullptr;
+        }
+    }
+    hide();
+    setResult(Accepted);
+    return Accepted;
 }
 
 void SplashWindow::timeUp()
 {
     timeUp_ = true;
-    done(Accepted);
+    if (loop_)
+        loop_->quit();
 }
 
 // Esc and the like: the splash goes only when its time is up.

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QEventLoop;
+
 namespace ui {
 
 class Clock;
@@ -31,6 +33,7 @@ private:
     void createTexts(const TwipsScale& scale);
 
     bool timeUp_ = false;
+    QEventLoop* loop_ = nullptr; // while exec() waits
 };
 
 } // namespace ui
