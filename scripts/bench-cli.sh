@@ -4,18 +4,8 @@
 # plus the export's peak memory.
 #   scripts/bench-cli.sh [build-dir]      (default: build)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
-exe=$build/cli/dozuzezo-export
-zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
-[ -x "$exe" ] || { echo "build first: $exe is missing" >&2; exit 1; }
-if [ ! -f "$zip" ]; then
-    echo "skipped: the published list $zip is not on this machine"
-    exit 0
-fi
-for tool in hyperfine python3; do
-    command -v $tool >/dev/null || { echo "needs $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
-done
+source "$(dirname "$0")/bench-common.sh"
+bench_needs hyperfine python3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
