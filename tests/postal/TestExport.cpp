@@ -98,19 +98,21 @@ protected:
 TEST_F(ExportToFile, FailuresAreReportedAndChangeNothing)
 {
     std::filesystem::create_directory(dir / "taken.csv");
+    const auto full = testsupport::makeDevice(dir, "full");
+    if (full.empty())
+        GTEST_SKIP() << "needs root, to make a device of its own";
     const std::pair<std::filesystem::path, WriteError::Kind> cases[] = {
         {dir / "no-such-folder" / "out.csv", WriteError::Kind::FolderMissing},
         {dir / "taken.csv", WriteError::Kind::NotAFile},
-        {"/dev/full", WriteError::Kind::WriteFailed}};
+        {full, WriteError::Kind::WriteFailed}};
     for (const auto& [target, kind] : cases) {
         const auto error = postal::exportToFile(*list, codes({13}), target);
         ASSERT_TRUE(error) << target;
         EXPECT_EQ(error->kind, kind) << target;
     }
-    EXPECT_NE(postal::exportToFile(*list, codes({13}), "/dev/full")->reason().find("空き容量"),
-              std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
-    EXPECT_EQ(entries(), std::vector<std::string>{"taken.csv"});
+    EXPECT_NE(postal::exportToFile(*list, codes({13}), full)->reason().find("空き容量"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_character_file(full));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"full", "taken.csv"}));
 }
 
 // A file-size limit makes the write fail part-way: the old file must stay

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace testsupport {
 
@@ -35,6 +37,13 @@ std::string readFile(const std::filesystem::path& path)
     if (!in)
         throw std::runtime_error("cannot read " + path.string());
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::filesystem::path makeDevice(const TempDir& dir, std::string_view name)
+{
+    const std::filesystem::path path = dir / name;
+    const dev_t device = name == "full" ? makedev(1, 7) : makedev(1, 3);
+    return ::mknod(path.c_str(), S_IFCHR | 0666, device) == 0 ? path : std::filesystem::path();
 }
 
 } // namespace testsupport
