@@ -25,6 +25,7 @@ int openForReading(const std::filesystem::path& path)
     return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
 }
 int statOf(int fd, Stat& st) { return ::_fstat64(fd, &st); }
+int statOf(const std::filesystem::path& path, Stat& st) { return ::_wstat64(path.c_str(), &st); }
 long long readSome(int fd, char* buffer, std::size_t size)
 {
     return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
@@ -32,24 +33,57 @@ long long readSome(int fd, char* buffer, std::size_t size)
 int closeFile(int fd) { return ::_close(fd); }
 bool isFolder(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFDIR; }
 bool isPlain(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+bool isSocket(const Stat&) { return false; }
+// Seconds only, and no inode: what the C runtime knows.
+FileVersion versionOf(const Stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), 0, static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtime) * 1'000'000'000, static_cast<std::int64_t>(st.st_ctime) * 1'000'000'000};
+}
 #else
 using Stat = struct stat;
 int openForReading(const std::filesystem::path& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
 int statOf(int fd, Stat& st) { return ::fstat(fd, &st); }
+int statOf(const std::filesystem::path& path, Stat& st) { return ::stat(path.c_str(), &st); }
 long long readSome(int fd, char* buffer, std::size_t size) { return ::read(fd, buffer, size); }
 int closeFile(int fd) { return ::close(fd); }
 bool isFolder(const Stat& st) { return S_ISDIR(st.st_mode); }
 bool isPlain(const Stat& st) { return S_ISREG(st.st_mode); }
+bool isSocket(const Stat& st) { return S_ISSOCK(st.st_mode); }
+std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+FileVersion versionOf(const Stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+}
 #endif
 
+// Why a file that would not open cannot be read: what it is, where it is
+// not a file at all (a socket, a device with nothing behind it).
+ReadError openError(const std::filesystem::path& path, int error)
+{
+    Stat st{};
+    if (error == ENXIO && statOf(path, st) == 0)
+        return {ReadError::Kind::NotAFile, error, isSocket(st) ? NotAFile::Socket : NotAFile::Device};
+    return {ReadError::Kind::CannotOpen, error};
+}
+
 } // namespace
+
+std::optional<FileVersion> fileVersion(const std::filesystem::path& path)
+{
+    Stat st{};
+    if (statOf(path, st) != 0)
+        return std::nullopt;
+    return versionOf(st);
+}
 
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
                                   BlockReceiver& receiver)
 {
     const int fd = openForReading(path);
     if (fd < 0)
-        return ReadError{ReadError::Kind::CannotOpen, errno};
+        return openError(path, errno);
     struct Closer
     {
         int fd;
@@ -60,14 +94,20 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
     if (statOf(fd, st) != 0)
         return ReadError{ReadError::Kind::CannotOpen, errno};
     if (isFolder(st))
-        return ReadError{ReadError::Kind::CannotOpen, EISDIR};
+        return ReadError{ReadError::Kind::NotAFile, EISDIR, NotAFile::Folder};
+    const bool plain = isPlain(st);
     std::uint64_t size = 0;
-    if (isPlain(st)) {
+    if (plain) {
         size = static_cast<std::uint64_t>(st.st_size);
         if (size > limit)
             return ReadError{ReadError::Kind::TooLarge, 0};
         receiver.expectSize(size);
     }
+    // Still the file opened, as it was then: a change meanwhile (another
+    // program rewriting it, or renaming another file over it) would leave
+    // us with bytes of two versions, or of none that exists.
+    const auto unchanged = [&] { return fileVersion(path) == versionOf(st); };
+    const ReadError changed{ReadError::Kind::Changed, 0};
 
     std::uint64_t total = 0;
     for (std::size_t block = kFirstBlock;;) {
@@ -78,17 +118,23 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
                 continue;
             return ReadError{ReadError::Kind::ReadFailed, errno};
         }
-        if (n == 0)
+        if (n == 0) {
+            if (plain && (total != size || !unchanged()))
+                return changed;
             return std::nullopt;
+        }
         total += static_cast<std::uint64_t>(n);
-        // A file that grows while it is read, or a stream, is cut off here.
+        if (plain && total > size)
+            return changed;
+        // A stream is cut off here.
         if (total > limit)
             return ReadError{ReadError::Kind::TooLarge, 0};
+        // Refused by the receiver: a change meanwhile is the better reason.
         if (!receiver.received(static_cast<std::size_t>(n)))
-            return std::nullopt;
+            return plain && !unchanged() ? std::optional(changed) : std::nullopt;
         // After the first block, a plain file's rest in one go (and one byte
         // more, to see its end); then a byte, so that the end costs no room;
-        // a stream, or a file that grew, as it comes.
+        // a stream as it comes.
         if (total < size)
             block = std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1);
         else

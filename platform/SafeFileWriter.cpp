@@ -1,5 +1,7 @@
 #include "SafeFileWriter.h"
 
+#include "WriteTarget.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -147,7 +149,7 @@ void SafeFileWriter::discard()
     }
 }
 
-std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
+std::optional<WriteError> SafeFileWriter::open(const fs::path& target, PipeReader pipeReader)
 {
     discard();
     target_ = target;
@@ -186,13 +188,9 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
         return error(WriteError::Kind::NotAFile, EISDIR);
     if (exists && !fs::is_regular_file(st)) {
         // A device or pipe: nothing there to keep or replace.
-#ifdef _WIN32
-        fd_ = ::_wopen(finalTarget.c_str(), _O_WRONLY | _O_BINARY);
-#else
-        fd_ = ::open(finalTarget.c_str(), O_WRONLY | O_CLOEXEC);
-#endif
+        fd_ = openDirect(finalTarget, pipeReader == PipeReader::Wait);
         if (fd_ < 0)
-            return error(WriteError::Kind::CreateFailed, errno);
+            return error(WriteError::Kind::WriteFailed, errno);
         direct_ = true;
         return std::nullopt;
     }
@@ -226,13 +224,11 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
 
     // The new file is hidden beside the target until it is complete, so a
     // rename can replace the target in one step on the same file system.
-    fs::path stem = ".";
-    stem += finalTarget.filename();
-    stem += ".";
 #ifdef _WIN32
     std::random_device random;
+    const fs::path start = hiddenNameStart(finalTarget, 14);  // up to 10 digits, ".tmp"
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temp_ = folder / stem;
+        temp_ = start;
         temp_ += std::to_string(random()) + ".tmp";
         fd_ = ::_wopen(temp_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
         if (fd_ < 0 && errno != EEXIST)
@@ -245,7 +241,7 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
     }
     claimSlot(temp_);
 #else
-    fs::path patternPath = folder / stem;
+    fs::path patternPath = hiddenNameStart(finalTarget, 6);
     patternPath += "XXXXXX";
     std::string pattern = patternPath.native();
     // Signals are held while the name comes into being, so that it is
@@ -272,6 +268,12 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
         mode = 0666 & ~mask;
     }
     ::fchmod(fd_, mode);
+    // A replaced file keeps its owner where we may give it (root); the mode
+    // again, as a change of owner clears set-id bits.
+    struct stat replaced {};
+    if (exists && ::stat(finalTarget.c_str(), &replaced) == 0 &&
+        ::fchown(fd_, replaced.st_uid, replaced.st_gid) == 0)
+        ::fchmod(fd_, mode);
 #endif
     target_ = finalTarget;
     replacing_ = exists;

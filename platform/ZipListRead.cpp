@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <span>
 #include <system_error>
 
@@ -64,6 +65,8 @@ bool readAll(zip_file_t* file, std::span<char> out, std::size_t& filled, int& zi
         if (n < 0) {
             zip_error_t* e = zip_file_get_error(file);
             zipError = zip_error_code_zip(e);
+            if (zipError == ZIP_ER_MEMORY)
+                throw std::bad_alloc();
             sysError = zip_error_system_type(e) == ZIP_ET_SYS ? zip_error_code_system(e) : 0;
             return false;
         }
@@ -102,9 +105,19 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 {
     ZipError error{ZipError::Kind::Damaged, path};
     entryName.clear();
+    // The archive as it was before it was read; what goes wrong after a
+    // change meanwhile is the change's fault.
+    std::optional<FileVersion> before;
     auto fail = [&](ZipError::Kind kind) {
-        error.kind = kind;
+        error.kind = before && fileVersion(path) != before ? ZipError::Kind::Changed : kind;
         return error;
+    };
+    // The list once whole: still the archive that was opened, unchanged.
+    auto finish = [&](std::size_t size) -> std::optional<ZipError> {
+        if (fileVersion(path) != before)
+            return fail(ZipError::Kind::Changed);
+        receiver.received(size);
+        return std::nullopt;
     };
 
     std::error_code ec;
@@ -122,6 +135,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         error.sysError = ESPIPE;
         return fail(ZipError::Kind::CannotOpen);
     }
+    before = fileVersion(path);
     {
         // Whatever its name, a file that does not begin like an archive is
         // not a damaged one.
@@ -151,6 +165,8 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         if (source)
             zip_source_free(source);
         const int code = zip_error_code_zip(&openError);
+        if (code == ZIP_ER_MEMORY)
+            throw std::bad_alloc();
         error.sysError = zip_error_system_type(&openError) == ZIP_ET_SYS ? zip_error_code_system(&openError) : 0;
         zip_error_fini(&openError);
         return fail(code == ZIP_ER_OPEN ? ZipError::Kind::CannotOpen : ZipError::Kind::Damaged);
@@ -209,8 +225,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
                 return fail(ZipError::Kind::Damaged);
             if (libdeflate_crc32(0, room.data(), listSize) != st.crc)
                 return fail(ZipError::Kind::CrcMismatch);
-            receiver.received(listSize);
-            return std::nullopt;
+            return finish(listSize);
         }
         std::string packed(static_cast<std::size_t>(st.comp_size), '\0');
         if (!readAll(file.get(), {packed.data(), packed.size()}, got, zipError, error.sysError) ||
@@ -221,10 +236,8 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
             void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
         };
         std::unique_ptr<libdeflate_decompressor, Free> inflater(libdeflate_alloc_decompressor());
-        if (!inflater) {
-            error.sysError = ENOMEM;
-            return fail(ZipError::Kind::Damaged);
-        }
+        if (!inflater)
+            throw std::bad_alloc();
         receiver.expectSize(st.size);
         const std::span<char> room = receiver.room(listSize);
         // Inflating into exactly the declared size stops a bomb at that size.
@@ -237,8 +250,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
             return fail(ZipError::Kind::Damaged);
         if (libdeflate_crc32(0, room.data(), listSize) != st.crc)
             return fail(ZipError::Kind::CrcMismatch);
-        receiver.received(listSize);
-        return std::nullopt;
+        return finish(listSize);
     }
 
     // Other methods (bzip2, xz, zstd) through libzip, which checks the CRC.
@@ -256,8 +268,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         return fail(zipError == ZIP_ER_CRC ? ZipError::Kind::CrcMismatch : ZipError::Kind::Damaged);
     if (got != st.size)
         return fail(got > st.size ? ZipError::Kind::LargerThanDeclared : ZipError::Kind::Damaged);
-    receiver.received(got);
-    return std::nullopt;
+    return finish(got);
 }
 
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -28,6 +29,48 @@ public:
     std::uint64_t expected = 0;
     std::uint64_t total = 0;
 };
+
+// A plain file changed while it is read, between two blocks, however it
+// changed: refused. Left alone, it is read whole.
+TEST(FileReader, AFileChangedWhileReadIsRefused)
+{
+    const std::string bytes(300'000, 'x'); // more than the first block
+    const std::pair<const char*, std::function<void(const fs::path&)>> changes[] = {
+        {"left alone", [](const fs::path&) {}},
+        {"cut short", [](const fs::path& p) { fs::resize_file(p, 1000); }},
+        {"grown", [](const fs::path& p) { std::ofstream(p, std::ios::app) << 'x'; }},
+        {"rewritten, same size", [](const fs::path& p) { std::fstream(p, std::ios::in | std::ios::out) << 'y'; }},
+        {"another file renamed over it", [](const fs::path& p) { fs::rename(p.parent_path() / "other", p); }},
+    };
+    for (const auto& [what, change] : changes) {
+        TempDir dir;
+        for (const char* name : {"list.csv", "other"}) {
+            testsupport::writeFile(dir / name, bytes);
+            // Both as old as can be: any change is seen in the times too.
+            const timespec times[2] = {{1000, 0}, {1000, 0}};
+            ::utimensat(AT_FDCWD, (dir / name).c_str(), times, 0);
+        }
+        struct Changing : CountingReceiver
+        {
+            std::function<void()> change;
+            bool received(std::size_t count) override
+            {
+                if (const auto once = std::exchange(change, nullptr))
+                    once();
+                return CountingReceiver::received(count);
+            }
+        } receiver;
+        receiver.change = [&, change = change] { change(dir / "list.csv"); };
+        const auto error = platform::readFile(dir / "list.csv", postal::kMaxListBytes, receiver);
+        if (std::string(what) == "left alone") {
+            EXPECT_FALSE(error);
+            EXPECT_EQ(receiver.total, bytes.size());
+        } else {
+            ASSERT_TRUE(error) << what;
+            EXPECT_EQ(error->kind, ReadError::Kind::Changed) << what;
+        }
+    }
+}
 
 // Bytes this process has read through read() so far.
 std::uint64_t bytesRead()
