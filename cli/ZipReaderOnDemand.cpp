@@ -46,7 +46,7 @@ DozuzezoZipSink sinkFor(Context& context)
     return {
         &context,
         [](void* c, std::uint64_t size) {
-            noting(c, [&] { return static_cast<Context*>(c)->receiver.expectSize(size), 0; }, 0);
+            noting(c, [&] { return static_cast<Context*>(c)->receiver.expectSize(size), true; }, false);
         },
         [](void* c, std::size_t size) {
             return noting(c, [&] { return static_cast<Context*>(c)->receiver.room(size).data(); }, nullptr);

@@ -165,10 +165,10 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         if (source)
             zip_source_free(source);
         const int code = zip_error_code_zip(&openError);
-        if (code == ZIP_ER_MEMORY)
-            throw std::bad_alloc();
         error.sysError = zip_error_system_type(&openError) == ZIP_ET_SYS ? zip_error_code_system(&openError) : 0;
         zip_error_fini(&openError);
+        if (code == ZIP_ER_MEMORY)
+            throw std::bad_alloc();
         return fail(code == ZIP_ER_OPEN ? ZipError::Kind::CannotOpen : ZipError::Kind::Damaged);
     }
     zip_error_fini(&openError);
