@@ -38,7 +38,11 @@ std::string systemErrorText(int e)
     case EXDEV: return "別のドライブへは置き換えられません";
     case ENXIO: return "書き込む相手がありません";
     case EPIPE: return "書き込む相手が閉じられました";
-    default: return std::string("システムエラー ") + std::to_string(e) + ": " + std::strerror(e);
+    case kFileInUse: return "他のプログラムが使用中です";
+    default:
+        if (e < 0)  // a Windows error code, kept
+            return "システムエラー " + std::to_string(-e);
+        return std::string("システムエラー ") + std::to_string(e) + ": " + std::strerror(e);
     }
 }
 
