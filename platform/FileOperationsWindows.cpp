@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 using Kind = FileError::Kind;
 using windows::errnoOf;
 using windows::Handle;
+using windows::heldOpen;
 using windows::lastErrno;
 using windows::systemPath;
 
@@ -53,18 +54,9 @@ std::optional<FileError> checkFolder(const fs::path& target)
     return std::nullopt;
 }
 
-// Whether another program holds `path` open in a way that forbids removing
-// or replacing it: kFileInUse then, else 0.
-int heldOpen(const fs::path& path)
-{
-    Handle probe(CreateFileW(systemPath(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return !probe.valid() && windows::isInUse(GetLastError()) ? kFileInUse : 0;
-}
-
-// The error of a failed rename or removal of `path`, saying so where
-// another program holding the file was the reason.
-int moveError(const fs::path& path)
+// The error of a failed removal of `path`, saying so where another program
+// holding the file was the reason.
+int removeError(const fs::path& path)
 {
     const DWORD code = GetLastError();
     if (code == ERROR_ACCESS_DENIED && heldOpen(path))
@@ -79,10 +71,10 @@ int removeFile(const fs::path& path, DWORD attributes)
     const std::wstring name = systemPath(path);
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly && !SetFileAttributesW(name.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL))
-        return moveError(path);
+        return removeError(path);
     if (DeleteFileW(name.c_str()))
         return 0;
-    const int error = moveError(path);
+    const int error = removeError(path);
     if (readOnly)
         SetFileAttributesW(name.c_str(), attributes);
     return error;
@@ -192,23 +184,6 @@ std::optional<FileError> openSource(const fs::path& source, OpenFile& out)
     return std::nullopt;
 }
 
-// The name beside `target` that its new content is written under, kept short
-// enough that a long but valid target still fits.
-fs::path tempName(const fs::path& target, std::mt19937& random)
-{
-    std::wstring stem = target.filename().native();
-    if (stem.size() > 200) {
-        stem.resize(200);
-        if (IS_HIGH_SURROGATE(stem.back()))
-            stem.pop_back();
-    }
-    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::wstring ending(6, L'0');
-    for (wchar_t& c : ending)
-        c = kLetters[random() % 36];
-    return folderOf(target) / (L"." + stem + L"." + ending);
-}
-
 // Writes the source's bytes into a new file beside `target`, flushed to disk,
 // with the attributes and times of `like` (zero times stay as they are).
 std::optional<FileError> writeTempCopy(OpenFile& source, const fs::path& sourcePath, const fs::path& target,
@@ -216,7 +191,7 @@ std::optional<FileError> writeTempCopy(OpenFile& source, const fs::path& sourceP
 {
     std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 100 && !temp.file.valid(); ++attempt) {
-        const fs::path name = tempName(target, random);
+        const fs::path name = windows::tempNameFor(target, random());
         temp.file.reset(CreateFileW(systemPath(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (temp.file.valid())
@@ -295,8 +270,8 @@ std::optional<FileError> moveAcrossVolumes(const fs::path& from, const fs::path&
     if (!sameContent(source.file.get(), temp.file.get()))
         return failure(Kind::VerifyFailed, 0, to);
     temp.file.reset();
-    if (!MoveFileExW(systemPath(temp.path).c_str(), systemPath(to).c_str(), MOVEFILE_WRITE_THROUGH))
-        return renameError(errnoOf(GetLastError()), from, to);
+    if (const int error = windows::moveOnto(temp.path, to, false))
+        return renameError(error, from, to);
     temp.published();
     source.file.reset();
     if (const int error = removeFile(from, info.dwFileAttributes)) {
@@ -386,9 +361,8 @@ std::optional<FileError> native::copyFile(const fs::path& source, const fs::path
     }
     temp.file.reset();
     // In one step, and on disk when it returns: the old file or the new one.
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!MoveFileExW(systemPath(temp.path).c_str(), systemPath(finalTarget).c_str(), flags))
-        return failure(Kind::ReplaceFailed, moveError(finalTarget), target);
+    if (const int error = windows::moveOnto(temp.path, finalTarget, exists))
+        return failure(Kind::ReplaceFailed, error, target);
     temp.published();
     return std::nullopt;
 }

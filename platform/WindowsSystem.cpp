@@ -34,6 +34,42 @@ bool isInUse(DWORD code)
     return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_USER_MAPPED_FILE;
 }
 
+int heldOpen(const std::filesystem::path& path)
+{
+    const Handle probe(CreateFileW(systemPath(path).c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe.valid() && isInUse(GetLastError()) ? kFileInUse : 0;
+}
+
+int moveOnto(const std::filesystem::path& from, const std::filesystem::path& to, bool replace)
+{
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), flags))
+        return 0;
+    const DWORD code = GetLastError();
+    // A file held open refuses its replacement as access denied.
+    if (code == ERROR_ACCESS_DENIED && heldOpen(to))
+        return kFileInUse;
+    return errnoOf(code);
+}
+
+std::filesystem::path tempNameFor(const std::filesystem::path& target, unsigned random)
+{
+    std::wstring stem = target.filename().native();
+    if (stem.size() > 200) {
+        stem.resize(200);
+        if (IS_HIGH_SURROGATE(stem.back()))
+            stem.pop_back();
+    }
+    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    std::wstring ending;
+    for (int i = 0; i < 6; ++i, random /= 36)
+        ending += kLetters[random % 36];
+    const std::filesystem::path folder = target.parent_path();
+    return (folder.empty() ? std::filesystem::path(".") : folder) / (L"." + stem + L"." + ending);
+}
+
 int errnoOf(DWORD code)
 {
     if (isInUse(code))

@@ -56,4 +56,16 @@ inline int lastErrno() { return errnoOf(GetLastError()); }
 // sharing it: a sharing or lock violation, or a file mapped into memory.
 bool isInUse(DWORD code);
 
+// kFileInUse where another program holds `path` open so that it cannot be
+// removed or replaced, else 0.
+int heldOpen(const std::filesystem::path& path);
+
+// Gives `from` the name `to`, replacing a file there where `replace` is set,
+// in one step and on disk when it returns; 0, or the errno value of the failure.
+int moveOnto(const std::filesystem::path& from, const std::filesystem::path& to, bool replace);
+
+// A name beside `target` for its new content, with a leading dot as on
+// Linux, short enough that a long but valid target still fits.
+std::filesystem::path tempNameFor(const std::filesystem::path& target, unsigned random);
+
 } // namespace platform::windows
