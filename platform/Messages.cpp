@@ -55,7 +55,11 @@ std::string WriteError::reason() const
         return "保存先のフォルダ「" + pathText(folder) + "」はフォルダではなくファイルです。";
     case Kind::NotAFile: return name + " はファイルではありません（" + systemErrorText(sysError) + "）。";
     case Kind::ReadOnly:
+#ifdef _WIN32
+        return name + " は読み取り専用のため上書きできません（読み取り専用の属性が付いています）。";
+#else
         return name + " は読み取り専用のため上書きできません（所有者に書き込みの許可がありません）。";
+#endif
     case Kind::CreateFailed:
         return name + " を作成できません（" + systemErrorText(sysError) + "）。";
     case Kind::WriteFailed:
