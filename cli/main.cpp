@@ -8,7 +8,41 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
+
+namespace {
+
+// The arguments as UTF-8 text, whatever the system's code page, so that
+// Japanese names of files and prefectures pass unchanged.
+std::vector<std::string> arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc, (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(platform::pathText(std::filesystem::path(wide[i])));
+    LocalFree(wide);
+    return args;
+#else
+    return std::vector<std::string>(argv + 1, argv + argc);
+#endif
+}
+
+#ifdef _WIN32
+// Messages are UTF-8: a console shows them so while we run, and gets its
+// own code page back afterwards.
+struct Utf8Console
+{
+    UINT old = GetConsoleOutputCP();
+    Utf8Console() { SetConsoleOutputCP(CP_UTF8); }
+    ~Utf8Console() { SetConsoleOutputCP(old); }
+};
+#endif
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -22,8 +56,9 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     // "-o -" writes the list's own CR LF, untranslated.
     _setmode(_fileno(stdout), _O_BINARY);
+    const Utf8Console console;
 #endif
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = arguments(argc, argv);
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-l" || args[i] == "--list" || args[i] == "-o" || args[i] == "--output") {
             ++i;  // a file may be called anything

@@ -1,18 +1,22 @@
 #include "TempDir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace testsupport {
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "dozuzezo-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::mt19937 random(std::random_device{}());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("dozuzezo-test-" + std::to_string(random() % 1000000000));
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("no new temporary folder in " + base.string());
 }
 
 TempDir::~TempDir()
