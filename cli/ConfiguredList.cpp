@@ -2,14 +2,7 @@
 
 #include "PrivateModule.h"
 
-#include "platform/FileSystem.h"
 #include "platform/SafeFileWriter.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
 
 namespace cli {
 
@@ -26,16 +19,10 @@ constexpr const char* kBridge = "libdozuzezo-settings-bridge.so";
 std::optional<std::filesystem::path> configuredList(std::string& error)
 {
     using Query = int (*)(char*, int);
-    const std::filesystem::path module = privateModule(kBridge);
-#ifdef _WIN32
-    HMODULE handle = LoadLibraryW(module.c_str());
-    Query query = handle ? reinterpret_cast<Query>(GetProcAddress(handle, "dozuzezo_configured_list")) : nullptr;
-#else
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    Query query = handle ? reinterpret_cast<Query>(dlsym(handle, "dozuzezo_configured_list")) : nullptr;
-#endif
+    std::string why;
+    const auto query = reinterpret_cast<Query>(privateFunction(kBridge, "dozuzezo_configured_list", why));
     if (!query) {
-        error = "設定を読めないため一覧の場所が分かりません（" + platform::pathText(module) +
+        error = "設定を読めないため一覧の場所が分かりません（" + platform::pathText(privateModule(kBridge)) +
                 "）。-l で一覧ファイルを指定して下さい。";
         return std::nullopt;
     }

@@ -89,12 +89,12 @@ std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::s
             auto v = value("一覧ファイル");
             if (!v)
                 return std::nullopt;
-            result.list = *v;
+            result.list = std::filesystem::path(std::u8string(v->begin(), v->end()));  // UTF-8, as main passes it
         } else if (a == "-o" || a == "--output") {
             auto v = value("保存ファイル");
             if (!v)
                 return std::nullopt;
-            result.output = *v;
+            result.output = std::filesystem::path(std::u8string(v->begin(), v->end()));
             haveOutput = true;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "不明なオプション " + a + " です。";

@@ -1,8 +1,15 @@
 #include "PrivateModule.h"
 
 #include "platform/FileSystem.h"
+#include "platform/SafeFileWriter.h"
 
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace cli {
 
@@ -14,6 +21,25 @@ std::filesystem::path privateModule(const char* fileName)
     if (std::filesystem::exists(beside, ec))
         return beside;
     return (folder / DOZUZEZO_MODULE_FOLDER / fileName).lexically_normal();
+}
+
+void* privateFunction(const char* fileName, const char* name, std::string& why)
+{
+    const std::filesystem::path module = privateModule(fileName);
+#ifdef _WIN32
+    // The module's own libraries are looked for beside it first.
+    HMODULE handle = LoadLibraryExW(module.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    void* function = handle ? reinterpret_cast<void*>(GetProcAddress(handle, name)) : nullptr;
+    const std::string reason = function ? "" : "システムエラー " + std::to_string(GetLastError());
+#else
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* function = handle ? dlsym(handle, name) : nullptr;
+    const char* error = function ? nullptr : dlerror();
+    const std::string reason = error ? error : "";
+#endif
+    if (!function)
+        why = platform::pathText(module) + (reason.empty() ? "" : ": " + reason);
+    return function;
 }
 
 } // namespace cli

@@ -7,8 +7,6 @@
 #include "platform/ZipList.h"
 #include "platform/ZipReaderModule.h"
 
-#include <dlfcn.h>
-
 #include <cerrno>
 #include <new>
 
@@ -16,7 +14,11 @@ namespace platform {
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kReader = "dozuzezo-zip-reader.dll";
+#else
 constexpr const char* kReader = "libdozuzezo-zip-reader.so";
+#endif
 
 struct Context
 {
@@ -71,16 +73,8 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
     entryName.clear();
     // Loaded once, kept for the life of the process.
     static std::string loadError;
-    static const DozuzezoReadZipList read = [] {
-        const std::filesystem::path module = cli::privateModule(kReader);
-        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-        void* function = handle ? dlsym(handle, kZipReaderFunction) : nullptr;
-        if (!function) {
-            const char* why = dlerror();
-            loadError = pathText(module) + (why ? std::string(": ") + why : std::string());
-        }
-        return reinterpret_cast<DozuzezoReadZipList>(function);
-    }();
+    static const auto read =
+        reinterpret_cast<DozuzezoReadZipList>(cli::privateFunction(kReader, kZipReaderFunction, loadError));
     if (!read) {
         ZipError error{ZipError::Kind::ReaderMissing, path};
         error.detail = loadError;
@@ -89,7 +83,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
     Context context{receiver, entryName, {}, {}};
     const DozuzezoZipSink sink = sinkFor(context);
     DozuzezoZipFailure failure{};
-    const int refused = read(path.c_str(), limit, &sink, &failure);
+    const int refused = read(pathText(path).c_str(), limit, &sink, &failure);
     // No memory on either side of the module: ENOMEM is how it says so.
     if (context.outOfMemory ||
         (refused && failure.kind == int(ZipError::Kind::CannotOpen) && failure.sysError == ENOMEM))

@@ -4,6 +4,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "WindowsSystem.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -20,9 +22,28 @@ namespace {
 
 #ifdef _WIN32
 using Stat = struct _stat64;
-int openForReading(const std::filesystem::path& path)
+// Opened by the system itself, so that a list another program holds open
+// without sharing it is said to be so, and long names work.
+int openForReading(const std::filesystem::path& path, int& error)
 {
-    return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+    const std::wstring name = windows::systemPath(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = EISDIR;
+        return -1;
+    }
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = windows::lastErrno();
+        return -1;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        error = errno;
+        CloseHandle(file);
+    }
+    return fd;
 }
 int statOf(int fd, Stat& st) { return ::_fstat64(fd, &st); }
 int statOf(const std::filesystem::path& path, Stat& st) { return ::_wstat64(path.c_str(), &st); }
@@ -42,7 +63,12 @@ FileVersion versionOf(const Stat& st)
 }
 #else
 using Stat = struct stat;
-int openForReading(const std::filesystem::path& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+int openForReading(const std::filesystem::path& path, int& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    error = errno;
+    return fd;
+}
 int statOf(int fd, Stat& st) { return ::fstat(fd, &st); }
 int statOf(const std::filesystem::path& path, Stat& st) { return ::stat(path.c_str(), &st); }
 long long readSome(int fd, char* buffer, std::size_t size) { return ::read(fd, buffer, size); }
@@ -81,9 +107,10 @@ std::optional<FileVersion> fileVersion(const std::filesystem::path& path)
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
                                   BlockReceiver& receiver)
 {
-    const int fd = openForReading(path);
+    int error = 0;
+    const int fd = openForReading(path, error);
     if (fd < 0)
-        return openError(path, errno);
+        return openError(path, error);
     struct Closer
     {
         int fd;

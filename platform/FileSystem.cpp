@@ -63,6 +63,16 @@ FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::f
     result.path = folder / name;
     if (isPlainFile(result.path)) {
         result.found = true;
+#ifdef _WIN32
+        // Found without regard to case: named as the folder spells it
+        // (KEN_ALL.CSV for ken_all.csv), as messages name the file read.
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(result.path.c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            result.path = folder / data.cFileName;
+        }
+#endif
         return result;
     }
     const std::string wanted = foldCase(name);

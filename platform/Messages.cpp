@@ -38,7 +38,11 @@ std::string systemErrorText(int e)
     case EXDEV: return "別のドライブへは置き換えられません";
     case ENXIO: return "読み出す側のないパイプか、つながっていない装置です";
     case EPIPE: return "書き込む相手が閉じられました";
-    default: return std::string("システムエラー ") + std::to_string(e) + ": " + std::strerror(e);
+    case kFileInUse: return "他のプログラムが使用中です";
+    default:
+        if (e < 0)  // a Windows error code, kept
+            return "システムエラー " + std::to_string(-e);
+        return std::string("システムエラー ") + std::to_string(e) + ": " + std::strerror(e);
     }
 }
 
@@ -51,7 +55,11 @@ std::string WriteError::reason() const
         return "保存先のフォルダ「" + pathText(folder) + "」はフォルダではなくファイルです。";
     case Kind::NotAFile: return name + " はファイルではありません（" + systemErrorText(sysError) + "）。";
     case Kind::ReadOnly:
+#ifdef _WIN32
+        return name + " は読み取り専用のため上書きできません（読み取り専用の属性が付いています）。";
+#else
         return name + " は読み取り専用のため上書きできません（所有者に書き込みの許可がありません）。";
+#endif
     case Kind::CreateFailed:
         return name + " を作成できません（" + systemErrorText(sysError) + "）。";
     case Kind::WriteFailed:

@@ -11,6 +11,8 @@
 #include <string>
 
 #ifdef _WIN32
+#include "WindowsSystem.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <random>
@@ -34,10 +36,28 @@ long long writeSome(int fd, const char* data, std::size_t size)
 {
     return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
+// In one step and on disk when it returns; a target held open by another
+// program is said to be so.
+int replaceFile(const fs::path& temp, const fs::path& target, bool replacing)
+{
+    return windows::moveOnto(temp, target, replacing);
+}
+void removeTemp(const fs::path& temp) { DeleteFileW(windows::systemPath(temp).c_str()); }
 #else
 int closeFd(int fd) { return ::close(fd); }
 int syncFd(int fd) { return ::fsync(fd); }
 long long writeSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+int replaceFile(const fs::path& temp, const fs::path& target, bool)
+{
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    return ec.value();
+}
+void removeTemp(const fs::path& temp)
+{
+    std::error_code ec;
+    fs::remove(temp, ec);
+}
 #endif
 
 // Temporary files a signal must remove: the path is written before the slot
@@ -142,8 +162,7 @@ void SafeFileWriter::discard()
         fd_ = -1;
     }
     if (!temp_.empty()) {
-        std::error_code ec;
-        fs::remove(temp_, ec);
+        removeTemp(temp_);
         releaseSlot(temp_);
         temp_.clear();
     }
@@ -225,17 +244,21 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target, PipeReade
     // The new file is hidden beside the target until it is complete, so a
     // rename can replace the target in one step on the same file system.
 #ifdef _WIN32
+    // Another program holding the target would refuse its replacement: said
+    // now, before anything is written.
+    if (const int inUse = exists ? windows::heldOpen(finalTarget) : 0)
+        return error(WriteError::Kind::ReplaceFailed, inUse);
     std::random_device random;
-    const fs::path start = hiddenNameStart(finalTarget, 14);  // up to 10 digits, ".tmp"
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temp_ = start;
-        temp_ += std::to_string(random()) + ".tmp";
-        fd_ = ::_wopen(temp_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd_ < 0 && errno != EEXIST)
-            break;
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 100 && fd_ < 0 && err == EEXIST; ++attempt) {
+        temp_ = windows::tempNameFor(finalTarget, random());
+        const HANDLE file = CreateFileW(windows::systemPath(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        err = file == INVALID_HANDLE_VALUE ? windows::lastErrno() : 0;
+        if (file != INVALID_HANDLE_VALUE)
+            fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
     }
     if (fd_ < 0) {
-        const int err = errno;
         temp_.clear();
         return error(WriteError::Kind::CreateFailed, err);
     }
@@ -323,11 +346,9 @@ std::optional<WriteError> SafeFileWriter::commit()
     if (direct_)
         return std::nullopt;
 
-    std::error_code ec;
-    fs::rename(temp_, target_, ec);
-    if (ec) {
+    if (const int err = replaceFile(temp_, target_, replacing_)) {
         discard();
-        return error(WriteError::Kind::ReplaceFailed, ec.value());
+        return error(WriteError::Kind::ReplaceFailed, err);
     }
     releaseSlot(temp_);
     temp_.clear();

@@ -40,6 +40,11 @@ struct WriteError
 // Japanese text for an errno, e.g. ENOSPC -> "ディスクの空き容量が足りません".
 std::string systemErrorText(int sysError);
 
+// Beyond errno, on Windows: a system error code that has no errno of its own
+// is kept, as its negative, for the message; this one is a file that another
+// program holds open without sharing it (ERROR_SHARING_VIOLATION).
+inline constexpr int kFileInUse = -32;
+
 // A path as UTF-8 text, whatever the platform's own code page.
 std::string pathText(const std::filesystem::path& path);
 

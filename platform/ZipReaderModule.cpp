@@ -27,10 +27,16 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int dozuzezo_read_zip_list(const char* path, std::uint64_t limit,
-                                                                          const DozuzezoZipSink* sink,
-                                                                          DozuzezoZipFailure* failure)
+#ifdef _WIN32
+#define READER_EXPORT __declspec(dllexport)
+#else
+#define READER_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" READER_EXPORT int dozuzezo_read_zip_list(const char* utf8Path, std::uint64_t limit,
+                                                    const DozuzezoZipSink* sink, DozuzezoZipFailure* failure)
 {
+    const std::filesystem::path path(std::u8string(reinterpret_cast<const char8_t*>(utf8Path)));
     SinkReceiver receiver(*sink);
     std::string entry;
     std::optional<platform::ZipError> error;

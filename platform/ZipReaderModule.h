@@ -29,6 +29,7 @@ struct DozuzezoZipFailure
 };
 
 // platform::readListFromZip: 0 when read, 1 when refused (see `failure`).
+// The path is UTF-8 text, whatever the system's own code page.
 using DozuzezoReadZipList = int (*)(const char* path, std::uint64_t limit, const DozuzezoZipSink* sink,
                                     DozuzezoZipFailure* failure);
 }

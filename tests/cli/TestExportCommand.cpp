@@ -1,64 +1,11 @@
-#include "cli/ExportCommand.h"
-#include "postal/PostalList.h"
-#include "tests/postal/ListLines.h"
-#include "tests/support/RealList.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/ZipPacking.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <csignal>
-#include <functional>
-#include <fcntl.h>
-#include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/cli/ExportTesting.h"
 
 using testlines::line;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
-using testsupport::packZip;
-using testsupport::PackedEntry;
 
 namespace {
-
-std::vector<std::string> entries(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-struct Outcome
-{
-    int code;
-    std::string out, err;
-};
-
-class ExportCommand : public testing::Test
-{
-protected:
-    TempDir dir;
-    std::string tokyo = line("13101", "千代田", "東京都");
-    std::string kanagawa = line("14101", "鶴見", "神奈川県");
-    std::filesystem::path list = dir / "KEN_ALL.CSV";
-    std::filesystem::path out = dir / "out.csv";
-
-    void SetUp() override { writeFile(list, line("01101") + tokyo + kanagawa + line("47201")); }
-
-    Outcome run(std::vector<std::string> args)
-    {
-        std::ostringstream o, e;
-        const int code = cli::runExport(
-            args, [this](std::string&) { return std::optional<std::filesystem::path>(list); }, o, e);
-        return {code, o.str(), e.str()};
-    }
-};
 
 TEST_F(ExportCommand, ChoosesByNameShortNameOrCode)
 {
@@ -116,293 +63,78 @@ TEST_F(ExportCommand, AnUnwritableTargetIsAFailure)
     EXPECT_NE(r.err.find("存在しません"), std::string::npos) << r.err;
 }
 
-// The real program, run by a shell as users run it. `E` is the program.
-class ExportProgram : public ExportCommand
-{
-protected:
-    std::string lfList = line("13101", "千代田", "東京都", "\n") + line("14101", "鶴見", "神奈川県", "\n") +
-                         line("13102", "中央", "東京都", "\n");
-    std::string lfTokyo = line("13101", "千代田", "東京都") + line("13102", "中央", "東京都");
-
-    // The shell's exit status; 128 + the signal when a signal ended it.
-    int sh(const std::string& script)
-    {
-        const std::string command = "cd '" + dir.path().string() + "' || exit 99; E='" +
-                                    DOZUZEZO_EXPORT_EXE + "'; " + script;
-        const int status = std::system(("timeout 60 sh -c \"" + command + "\"").c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::vector<std::string> entries() const { return ::entries(dir.path()); }
-};
-
-// Under a file-size limit it reports the failure with a non-zero status
-// rather than be killed half-way, and keeps the old file.
-TEST_F(ExportProgram, SurvivesAFileSizeLimit)
-{
-    std::string big;
-    for (int i = 0; i < 3000; ++i)
-        big += tokyo;
-    writeFile(list, big);
-    writeFile(out, "old");
-    EXPECT_EQ(sh("ulimit -f 64 && \\$E -l KEN_ALL.CSV -o out.csv 13 2>err"), cli::WriteError);
-    EXPECT_NE(readFile(dir / "err").find("上限"), std::string::npos);
-    EXPECT_EQ(readFile(out), "old");
-}
-
-// The help and the version too: a failed write is a failure (a full disk here).
-TEST_F(ExportProgram, HelpAndVersionReportAFailedWrite)
-{
-    if (testsupport::makeDevice(dir, "full").empty())
-        GTEST_SKIP() << "needs root, to make a device of its own";
-    for (const std::string option : {"--help", "--version"}) {
-        EXPECT_EQ(sh("\\$E " + option + " > full 2> err"), cli::WriteError) << option;
-        EXPECT_EQ(readFile(dir / "err"), "dozuzezo-export: 標準出力に書き込めませんでした。\n");
-        EXPECT_EQ(sh("\\$E " + option + " > got"), cli::Ok) << option;
-        EXPECT_NE(readFile(dir / "got").find(option == "--help" ? "使い方: " : "dozuzezo-export (vevoz君) "),
-                  std::string::npos);
-    }
-}
-
-// Out of memory (an address-space limit here), as a CSV file or an archive
-// would need: a message and exit 3, never an abort, and nothing written.
-TEST_F(ExportProgram, ShortOfMemoryIsReported)
-{
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
-#endif
-    std::string head;
-    while (head.size() < 100'000)
-        head += tokyo;
-    writeFile(dir / "big.csv", head);
-    std::filesystem::resize_file(dir / "big.csv", std::uintmax_t(600) << 20);
-    packZip(dir / "big.zip", {{"KEN_ALL.CSV", head}});
-    testsupport::patchFirstEntry(dir / "big.zip", testsupport::ZipField::Size, 600u << 20);
-    for (const std::string list : {"big.csv", "big.zip"}) {
-        EXPECT_EQ(sh("ulimit -v 262144 && \\$E -l " + list + " -o out.csv 13 2> err"), cli::ListError) << list;
-        EXPECT_NE(readFile(dir / "err").find("を読み込めません: メモリが不足しています。"), std::string::npos)
-            << readFile(dir / "err");
-    }
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-// An LF list goes out in the list layout, once, wherever the output goes.
-TEST_F(ExportProgram, StandardOutputAndFifosGetTheRowsOnce)
-{
-    writeFile(dir / "lf.csv", lfList);
-    for (const std::string output : {"-", "/dev/stdout", "/dev/fd/1"}) {
-        ASSERT_EQ(sh("\\$E -l lf.csv -o " + output + " 13 > got"), 0) << output;
-        EXPECT_EQ(readFile(dir / "got"), lfTokyo) << output;
-    }
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    ASSERT_EQ(sh("cat fifo > got & \\$E -l lf.csv -o fifo 13; s=\\$?; wait; exit \\$s"), 0);
-    EXPECT_EQ(readFile(dir / "got"), lfTokyo);
-}
-
-TEST_F(ExportProgram, AppendsWhereTheShellAppends)
-{
-    for (const std::string output : {"-", "/dev/stdout"}) {
-        writeFile(dir / "log", "old\n");
-        ASSERT_EQ(sh("\\$E -l KEN_ALL.CSV -o " + output + " 13 >> log"), 0) << output;
-        EXPECT_EQ(readFile(dir / "log"), "old\n" + tokyo) << output;
-    }
-}
-
-TEST_F(ExportProgram, ReadOnlyTargetsAndLinks)
+// The real program as users meet it on every system: each exit status, the
+// list's own CR LF on standard output, a read-only target kept, links
+// followed, and names in Japanese, with spaces, 250 characters long.
+TEST_F(ExportCommand, TheProgramAsUsersRunIt)
 {
     writeFile(out, "keep");
-    ::chmod(out.c_str(), 0444);
-    EXPECT_EQ(sh("\\$E -l KEN_ALL.CSV -o out.csv 13 2> err"), cli::WriteError);
-    EXPECT_NE(readFile(dir / "err").find("読み取り専用"), std::string::npos) << readFile(dir / "err");
+    testsupport::makeReadOnly(out);
+    Outcome r = program({"-l", "KEN_ALL.CSV", "-o", "out.csv", "13"});
+    EXPECT_EQ(r.code, cli::WriteError);
+    EXPECT_NE(r.err.find("読み取り専用"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(out), "keep");
+    r = program({"-l", "KEN_ALL.CSV", "-o", "out.csv/x.csv", "13"});
+    EXPECT_EQ(r.code, cli::WriteError);
+    EXPECT_NE(r.err.find("ファイルです"), std::string::npos) << r.err;
+    EXPECT_EQ(program({"-l", "missing.csv", "-o", "new.csv", "13"}).code, cli::ListError);
+    EXPECT_EQ(program({"-l", "KEN_ALL.CSV", "-o", "new.csv", "48"}).code, cli::UsageError);
+    r = program({"-l", "KEN_ALL.CSV", "-o", "-", "--all"});
+    EXPECT_EQ(r.code, cli::Ok) << r.err;
+    EXPECT_TRUE(r.out == readFile(list)) << "the list's bytes, line ends untranslated";
+
+    const std::string longName = "東京 " + std::string(243, 'x') + ".csv";
+    writeFile(dir.path() / u8"一覧 ファイル.csv", readFile(list));
+    for (const std::string& name : {std::string("東京 神奈川.csv"), longName}) {
+        r = program({"-l", "一覧 ファイル.csv", "-o", name, "東京都", "神奈川"});
+        ASSERT_EQ(r.code, cli::Ok) << r.err;
+        EXPECT_EQ(readFile(dir.path() / std::u8string(name.begin(), name.end())), tokyo + kanagawa);
+    }
 
     std::filesystem::create_directory(dir / "sub");
-    std::filesystem::create_symlink("sub/new.csv", dir / "dangling.csv");
-    ASSERT_EQ(sh("\\$E -l KEN_ALL.CSV -o dangling.csv 14"), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.csv"));
-    EXPECT_EQ(readFile(dir / "sub" / "new.csv"), kanagawa);
-
-    EXPECT_EQ(sh("\\$E -l KEN_ALL.CSV -o out.csv/x.csv 13 2> err"), cli::WriteError);
-    EXPECT_NE(readFile(dir / "err").find("ファイルです"), std::string::npos) << readFile(dir / "err");
-}
-
-TEST_F(ExportProgram, NotAListIsRefusedEarly)
-{
-    EXPECT_EQ(sh("\\$E -l /dev/zero -o out.csv 13 2> err"), cli::ListError);
-    EXPECT_NE(readFile(dir / "err").find("NUL"), std::string::npos) << readFile(dir / "err");
-    writeFile(dir / "bom.csv", "\xEF\xBB\xBF" + tokyo);
-    EXPECT_EQ(sh("\\$E -l bom.csv -o out.csv 13 2> err"), cli::ListError);
-    EXPECT_NE(readFile(dir / "err").find("BOM"), std::string::npos) << readFile(dir / "err");
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-// Ended while the list is still coming (a FIFO here): no file is made,
-// neither the target nor a temporary one.
-TEST_F(ExportProgram, EndedWhileReadingLeavesNothing)
-{
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        const auto fifo = dir / "list.fifo";
-        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::execl(DOZUZEZO_EXPORT_EXE, DOZUZEZO_EXPORT_EXE, "-l", fifo.c_str(), "-o", out.c_str(), "13",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const int fd = ::open(fifo.c_str(), O_WRONLY);  // returns once the program reads
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::write(fd, tokyo.data(), tokyo.size()), static_cast<ssize_t>(tokyo.size()));
-        ::kill(child, sig);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ::close(fd);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
-        std::filesystem::remove(fifo);
-        EXPECT_EQ(entries(), std::vector<std::string>{"KEN_ALL.CSV"}) << "signal " << sig;
+    if (testsupport::makeSymlink("sub/new.csv", dir / "dangling.csv")) {
+        ASSERT_EQ(program({"-l", "KEN_ALL.CSV", "-o", "dangling.csv", "14"}).code, cli::Ok);
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.csv"));
+        EXPECT_EQ(readFile(dir / "sub" / "new.csv"), kanagawa);
     }
 }
 
-// ken_all.zip as downloaded, however it was packed, read with -l.
-TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
+// A list or target that another program holds open without sharing (a
+// spreadsheet showing it): refused, saying so, and nothing changed.
+TEST_F(ExportCommand, AFileHeldOpenByAnotherProgram)
 {
-    const std::string whole = readFile(list);
-    struct Case
-    {
-        const char* what;
-        const char* file;
-        std::vector<PackedEntry> entries;
-    };
-    const std::vector<Case> cases = {
-        {"deflated", "ken_all.zip", {{"KEN_ALL.CSV", whole}}},
-        {"nested folder", "ken_all.zip", {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", whole}}},
-        {"any name, begins like a zip", "download.bin", {{"KEN_ALL.CSV", whole}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TempDir zips;
-        packZip(zips / c.file, c.entries);
-        Outcome r = run({"-l", (zips / c.file).string(), "-o", out.string(), "14", "13"});
-        ASSERT_EQ(r.code, cli::Ok) << r.err;
-        EXPECT_EQ(readFile(out), tokyo + kanagawa);
-        r = run({"-l", (zips / c.file).string(), "-o", "-", "--all"});
-        ASSERT_EQ(r.code, cli::Ok) << r.err;
-        EXPECT_TRUE(r.out == whole);
-        EXPECT_EQ(r.err, "");
+    writeFile(out, "keep");
+    for (const auto& [held, code] : {std::pair{out, cli::WriteError}, std::pair{list, cli::ListError}}) {
+        testsupport::HeldOpen holding(held);
+        if (!holding.held())
+            GTEST_SKIP() << testsupport::kNoHolding;
+        const Outcome r = program({"-l", "KEN_ALL.CSV", "-o", "out.csv", "13"});
+        EXPECT_EQ(r.code, code) << r.err;
+        EXPECT_NE(r.err.find("他のプログラムが使用中です"), std::string::npos) << r.err;
     }
-}
-
-// A refused archive: exit 3 naming the archive (and its list where one was
-// found) and the archive's own problem, never a damaged list; nothing written.
-TEST_F(ExportCommand, ARefusedArchiveWritesNothing)
-{
-    const std::string whole = readFile(list);
-    std::string big;
-    while (big.size() < 200'000)
-        big += whole;
-    const std::filesystem::path zip = dir / "ken_all.zip";
-    auto packed = [&](std::vector<PackedEntry> entries) { return [&, entries] { packZip(zip, entries); }; };
-    struct Case
-    {
-        const char* what;
-        std::function<void()> make;
-        std::string named;  // how the message names what it read
-        std::string problem;
-    };
-    const std::vector<Case> cases = {
-        {"not a zip", [&] { writeFile(zip, whole); }, "一覧「" + zip.string() + "」を", "は zip 書庫ではありません"},
-        {"cut short",
-         [&] {
-             packZip(zip, {{"KEN_ALL.CSV", big}});
-             const std::string bytes = readFile(zip);
-             writeFile(zip, bytes.substr(0, bytes.size() / 2));
-         },
-         "一覧「" + zip.string() + "」を", "壊れているか、途中で切れています"},
-        {"crc",
-         [&] {
-             packZip(zip, {{"KEN_ALL.CSV", big}});
-             testsupport::patchFirstEntry(zip, testsupport::ZipField::Crc, 1);
-         },
-         "の「KEN_ALL.CSV」を", "CRC が一致しません"},
-        {"two lists", packed({{"KEN_ALL.CSV", whole}, {"utf_ken_all.csv", whole}}), "一覧「" + zip.string() + "」を",
-         "一覧が 2 つあります（「KEN_ALL.CSV」と「utf_ken_all.csv」）"},
-        {"encrypted", packed({{"KEN_ALL.CSV", whole, ZIP_CM_DEFLATE, true}}), "の「KEN_ALL.CSV」を",
-         "暗号化されているため読めません"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.make();
-        writeFile(out, "keep");
-        for (const std::string& target : {out.string(), std::string("-")}) {
-            Outcome r = run({"-l", zip.string(), "-o", target, "13"});
-            EXPECT_EQ(r.code, cli::ListError) << r.err;
-            EXPECT_EQ(r.out, "");
-            EXPECT_NE(r.err.find(c.named + "読み込めません: "), std::string::npos) << r.err;
-            EXPECT_NE(r.err.find(c.problem), std::string::npos) << r.err;
-            EXPECT_EQ(r.err.find("行目"), std::string::npos) << r.err;
-        }
-        EXPECT_EQ(readFile(out), "keep");
-        EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"KEN_ALL.CSV", "ken_all.zip", "out.csv"}));
-    }
-    // A damaged list inside a sound archive is the list's problem, with its line.
-    packZip(zip, {{"KEN_ALL.CSV", tokyo + "13101,\"x\"\r\n"}});
-    Outcome r = run({"-l", zip.string(), "-o", out.string(), "13"});
-    EXPECT_EQ(r.code, cli::ListError);
-    EXPECT_NE(r.err.find("一覧「" + zip.string() + "」の「KEN_ALL.CSV」を読み込めません: 2 行目"), std::string::npos)
-        << r.err;
     EXPECT_EQ(readFile(out), "keep");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"KEN_ALL.CSV", "out.csv"}));
 }
 
-// Without -l the settings name the folder; the list as published is found
-// for the default name, else ken_all.zip. A refused list or archive sends
-// nothing down a pipe.
-TEST_F(ExportProgram, ReadsTheListOrKenAllZipFoundThroughTheSettings)
+// A build without Qt has no settings bridge, and one without libzip no zip
+// reader: the export says what it cannot do and what to do instead.
+TEST_F(ExportCommand, WhatThisBuildLeftOut)
 {
-    TempDir folder;
-    packZip(folder / "ken_all.zip", {{"KEN_ALL.CSV", readFile(list)}});
-    for (const std::filesystem::path& where : {dir.path(), folder.path()}) {
-        writeFile(dir / "settings.ini", "[Config]\nFolderName=" + where.string() + "\nYubin_File=ken_all.csv\n");
-        std::filesystem::remove(out);
-        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini \\$E -o out.csv 14 13"), 0) << where;
-        EXPECT_EQ(readFile(out), tokyo + kanagawa) << where;
+    if (DOZUZEZO_HAS_SETTINGS_BRIDGE && DOZUZEZO_HAS_ZIP_READER)
+        GTEST_SKIP() << "this build has the settings bridge and the zip reader";
+    if (!DOZUZEZO_HAS_SETTINGS_BRIDGE) {
+        const Outcome r = program({"-o", "out.csv", "13"});
+        EXPECT_EQ(r.code, cli::ListError);
+        EXPECT_NE(r.err.find("設定を読めないため一覧の場所が分かりません"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("-l で一覧ファイルを指定して下さい。"), std::string::npos) << r.err;
     }
-
-    writeFile(dir / "damaged.csv", lfList + tokyo + "13101,\"cut");
-    writeFile(dir / "bad.zip", readFile(folder / "ken_all.zip").substr(0, 100));
-    for (const std::string input : {"damaged.csv", "bad.zip"}) {
-        for (const std::string output : {"-", "/dev/stdout"}) {
-            SCOPED_TRACE(input + " " + output);
-            ASSERT_EQ(sh("{ \\$E -l " + input + " -o " + output + " --all 2>err; echo \\$? > status; } | wc -c > count"), 0);
-            EXPECT_EQ(std::stoi(readFile(dir / "status")), cli::ListError);
-            EXPECT_EQ(std::stoi(readFile(dir / "count")), 0);
-        }
+    if (!DOZUZEZO_HAS_ZIP_READER) {
+        writeFile(dir / "ken_all.zip", std::string("PK\x03\x04", 4) + std::string(100, '\0'));
+        const Outcome r = program({"-l", "ken_all.zip", "-o", "out.csv", "13"});
+        EXPECT_EQ(r.code, cli::ListError);
+        EXPECT_NE(r.err.find("を読む部品を読み込めません"), std::string::npos) << r.err;
     }
-    EXPECT_NE(readFile(dir / "err").find("zip 書庫「bad.zip」"), std::string::npos) << readFile(dir / "err");
-    // What the zip reader found comes back from it whole: the list's name and the problem.
-    packZip(dir / "crc.zip", {{"data/KEN_ALL.CSV", readFile(list)}});
-    testsupport::patchFirstEntry(dir / "crc.zip", testsupport::ZipField::Crc, 7);
-    EXPECT_EQ(sh("\\$E -l crc.zip -o out.csv 13 2>err"), cli::ListError);
-    EXPECT_NE(readFile(dir / "err").find("一覧「crc.zip」の「data/KEN_ALL.CSV」を読み込めません: zip 書庫「crc.zip」の"
-                                         "「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。"),
-              std::string::npos)
-        << readFile(dir / "err");
-    EXPECT_EQ(readFile(out), tokyo + kanagawa);  // as the runs above left it
-}
-
-// The published archive read directly: all 47 give back its list byte for
-// byte, and Tokyo with Kanagawa the lines grep finds in it.
-TEST_F(ExportProgram, ThePublishedArchiveAsDownloaded)
-{
-    std::string why;
-    const auto zip = testsupport::realListZip(&why);
-    const auto csv = testsupport::realList(&why);
-    if (!zip || !csv)
-        GTEST_SKIP() << why;
-    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o all.csv --all"), 0);
-    EXPECT_TRUE(readFile(dir / "all.csv") == readFile(*csv)) << "--all differs from the unzipped list";
-    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o kanto.csv 13 14"), 0);
-    ASSERT_EQ(sh("LC_ALL=C grep -E '^1[34]' '" + csv->string() + "' > grep.out"), 0);
-    const std::string kanto = readFile(dir / "kanto.csv");
-    EXPECT_GT(kanto.size(), 500'000u);
-    EXPECT_TRUE(kanto == readFile(dir / "grep.out")) << "13 14 differs from grep's lines";
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 } // namespace

@@ -20,6 +20,30 @@ struct FindCase
     friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
 };
 
+constexpr const char* kOneFile = "names that differ only in case are one file here, as on Windows";
+
+// False where some names were one file.
+bool makeAll(const TempDir& dir, const std::vector<std::string>& files, const std::vector<std::string>& folders)
+{
+    for (const auto& f : files)
+        writeFile(dir / f, "x");
+    for (const auto& f : folders)
+        std::filesystem::create_directory(dir / f);
+    return std::distance(std::filesystem::directory_iterator(dir.path()), {}) ==
+           std::ptrdiff_t(files.size() + folders.size());
+}
+
+// Where case is ignored, the asked-for name may stand for the file found.
+void expectFound(const platform::FoundFile& found, const TempDir& dir, const std::string& asked,
+                 const std::string& expected)
+{
+    EXPECT_EQ(found.found, !expected.empty());
+    if (found.found)
+        EXPECT_TRUE(std::filesystem::equivalent(found.path, dir / expected)) << found.path;
+    else
+        EXPECT_EQ(found.path, dir / asked);
+}
+
 class FindIgnoringCase : public testing::TestWithParam<FindCase>
 {};
 
@@ -27,13 +51,10 @@ TEST_P(FindIgnoringCase, TakesTheFileUsersExpect)
 {
     const FindCase& c = GetParam();
     TempDir dir;
-    for (const auto& f : c.files)
-        writeFile(dir / f, "x");
-    for (const auto& f : c.folders)
-        std::filesystem::create_directory(dir / f);
+    if (!makeAll(dir, c.files, c.folders))
+        GTEST_SKIP() << kOneFile;
     const platform::FoundFile found = platform::findFileIgnoringCase(dir.path(), c.asked);
-    EXPECT_EQ(found.found, !c.found.empty());
-    EXPECT_EQ(found.path, dir / (c.found.empty() ? c.asked : c.found));
+    expectFound(found, dir, c.asked, c.found);
     std::vector<std::string> also;
     for (const auto& p : found.alsoMatching)
         also.push_back(p.filename().string());
@@ -79,13 +100,10 @@ TEST_P(FindList, TakesTheListOrElseTheArchive)
 {
     const ListCase& c = GetParam();
     TempDir dir;
-    for (const auto& f : c.files)
-        writeFile(dir / f, "x");
-    for (const auto& f : c.folders)
-        std::filesystem::create_directory(dir / f);
+    if (!makeAll(dir, c.files, c.folders))
+        GTEST_SKIP() << kOneFile;
     const platform::FoundFile found = platform::findList(dir.path(), c.asked);
-    EXPECT_EQ(found.found, !c.found.empty());
-    EXPECT_EQ(found.path, dir / (c.found.empty() ? c.asked : c.found));
+    expectFound(found, dir, c.asked, c.found);
     EXPECT_EQ(found.archive, c.archive);
 }
 

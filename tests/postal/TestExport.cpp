@@ -1,13 +1,11 @@
 #include "ListLines.h"
 #include "postal/Export.h"
+#include "tests/support/System.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <cerrno>
 
 using postal::PostalList;
 using postal::PrefectureSet;
@@ -98,21 +96,28 @@ protected:
 TEST_F(ExportToFile, FailuresAreReportedAndChangeNothing)
 {
     std::filesystem::create_directory(dir / "taken.csv");
-    const auto full = testsupport::makeDevice(dir, "full");
-    if (full.empty())
-        GTEST_SKIP() << "needs root, to make a device of its own";
+    const std::filesystem::path full = testsupport::makeDevice(dir, "full");
     const std::pair<std::filesystem::path, WriteError::Kind> cases[] = {
         {dir / "no-such-folder" / "out.csv", WriteError::Kind::FolderMissing},
         {dir / "taken.csv", WriteError::Kind::NotAFile},
         {full, WriteError::Kind::WriteFailed}};
     for (const auto& [target, kind] : cases) {
+        if (target.empty())
+            continue;  // no full device here
         const auto error = postal::exportToFile(*list, codes({13}), target);
         ASSERT_TRUE(error) << target;
         EXPECT_EQ(error->kind, kind) << target;
+        if (target == full) {
+            EXPECT_NE(error->reason().find("空き容量"), std::string::npos);
+            EXPECT_TRUE(std::filesystem::is_character_file(full));
+        }
     }
-    EXPECT_NE(postal::exportToFile(*list, codes({13}), full)->reason().find("空き容量"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_character_file(full));
-    EXPECT_EQ(entries(), (std::vector<std::string>{"full", "taken.csv"}));
+    std::vector<std::string> left{"taken.csv"};
+    if (!full.empty())
+        left.insert(left.begin(), "full");
+    EXPECT_EQ(entries(), left);
+    if (full.empty())
+        GTEST_SKIP() << "a full disk: " << testsupport::kNoDevice;
 }
 
 // A file-size limit makes the write fail part-way: the old file must stay
@@ -126,23 +131,13 @@ TEST_F(ExportToFile, SizeLimitPartWayKeepsTheOldFile)
     const auto target = dir / "out.csv";
     writeFile(target, "old content\r\n");
 
-    int pipeFd[2];
-    ASSERT_EQ(::pipe(pipeFd), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit{50000, 50000};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        auto error = postal::exportToFile(*bigList, codes({13}), target);
-        const int code[2] = {error ? static_cast<int>(error->kind) : -1, error ? error->sysError : 0};
-        (void)!::write(pipeFd[1], code, sizeof code);
-        ::_exit(0);
-    }
-    int code[2] = {-2, 0};
-    ASSERT_EQ(::read(pipeFd[0], code, sizeof code), static_cast<ssize_t>(sizeof code));
-    ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(code[0], static_cast<int>(WriteError::Kind::WriteFailed));
-    EXPECT_EQ(code[1], EFBIG);
+    const auto failed = testsupport::underAFileSizeLimit(50000, [&] {
+        const auto error = postal::exportToFile(*bigList, codes({13}), target);
+        return testsupport::Outcome{error ? static_cast<int>(error->kind) : -1, error ? error->sysError : 0};
+    });
+    if (!failed)
+        GTEST_SKIP() << testsupport::kNoSizeLimit;
+    EXPECT_EQ(*failed, testsupport::Outcome(static_cast<int>(WriteError::Kind::WriteFailed), EFBIG));
     EXPECT_EQ(readFile(target), "old content\r\n");
     EXPECT_EQ(entries(), std::vector<std::string>{"out.csv"});
 }

@@ -1,20 +1,22 @@
 #include "TempDir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace testsupport {
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "dozuzezo-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::mt19937 random(std::random_device{}());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("dozuzezo-test-" + std::to_string(random() % 1000000000));
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("no new temporary folder in " + base.string());
 }
 
 TempDir::~TempDir()
@@ -37,13 +39,6 @@ std::string readFile(const std::filesystem::path& path)
     if (!in)
         throw std::runtime_error("cannot read " + path.string());
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::filesystem::path makeDevice(const TempDir& dir, std::string_view name)
-{
-    const std::filesystem::path path = dir / name;
-    const dev_t device = name == "full" ? makedev(1, 7) : makedev(1, 3);
-    return ::mknod(path.c_str(), S_IFCHR | 0666, device) == 0 ? path : std::filesystem::path();
 }
 
 } // namespace testsupport

@@ -24,9 +24,4 @@ private:
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
 
-// A device of the test's own in `dir`: "full" (every write fails with ENOSPC)
-// or "null". Whatever the code under test does to it, the system's devices
-// stay untouched. Empty where device nodes cannot be made (not root).
-std::filesystem::path makeDevice(const TempDir& dir, std::string_view name);
-
 } // namespace testsupport

@@ -5,6 +5,7 @@
 #include "ModalDialogs.h"
 #include "RunningProgram.h"
 #include "tests/postal/ListLines.h"
+#include "tests/support/System.h"
 
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
@@ -310,7 +311,7 @@ void TestFileCommands::okOutcome()
         fs::permissions(dir_->path() / "locked.csv", fs::perms(0444));
     }
     if (typed == "full" && testsupport::makeDevice(*dir_, "full").empty())
-        QSKIP("needs root, to make a device of its own");
+        QSKIP(testsupport::kNoDevice);
     const QString title = command == "copy" ? "複写確認" : "変更確認";
     program_->fake.files.answers.enqueue(ui::fromPath(source_));
 

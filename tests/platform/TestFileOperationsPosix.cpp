@@ -1,0 +1,230 @@
+// Copy and move as POSIX systems see them: permissions and the umask, the
+// order of the calls that make a replacement durable, links, devices and pipes.
+
+#include "platform/FileOperations.h"
+#include "platform/SafeFileWriter.h"
+#include "tests/support/System.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::FileError;
+using Kind = FileError::Kind;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+using Names = std::vector<std::string>;
+
+// The calls that make a replacement durable, in order, recorded by standing
+// in for the C library's functions in this test program. A temporary file's
+// random ending shows as "*".
+namespace {
+bool recording = false;
+Names calls;
+
+void record(const char* call, const fs::path& path)
+{
+    std::string name = path.filename().string();
+    if (name.size() > 7 && name[0] == '.')
+        name.replace(name.size() - 6, 6, "*");
+    calls.push_back(std::string(call) + " " + name);
+}
+
+template <typename F>
+F real(const char* name)
+{
+    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (recording) {
+        char target[4096];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+        record("fsync", std::string(target, std::size_t(std::max<ssize_t>(n, 0))));
+    }
+    return real<int (*)(int)>("fsync")(fd);
+}
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (recording)
+        record("rename", to);
+    return real<int (*)(const char*, const char*)>("rename")(from, to);
+}
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to,
+                         unsigned int flags) noexcept
+{
+    if (recording)
+        record("rename", to);
+    return real<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2")(
+        fromDir, from, toDir, to, flags);
+}
+extern "C" int unlink(const char* path) noexcept
+{
+    if (recording)
+        record("unlink", path);
+    return real<int (*)(const char*)>("unlink")(path);
+}
+
+namespace {
+
+struct Recording
+{
+    Recording() { calls.clear(), recording = true; }
+    ~Recording() { recording = false; }
+};
+
+const std::string kSource = "01101,\"060  \",\"0600000\"\r\n13101,\"100  \",\"1000000\"\r\n";
+const std::string kOld = "old target\r\n";
+
+Names entries(const fs::path& folder)
+{
+    Names names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// Sets the umask for one test and puts the old one back.
+struct Umask
+{
+    explicit Umask(mode_t mask) : old(::umask(mask)) {}
+    ~Umask() { ::umask(old); }
+    mode_t old;
+};
+
+using Failure = std::pair<Kind, int>;
+Failure failure(const std::optional<FileError>& error)
+{
+    return error ? Failure{error->kind, error->sysError} : Failure{Kind(-1), 0};
+}
+
+class PosixFileOperations : public ::testing::Test
+{
+protected:
+    void SetUp() override { writeFile(source, kSource); }
+    TempDir dir;
+    fs::path source = dir / "source.csv";
+};
+
+} // namespace
+
+TEST_F(PosixFileOperations, CopyTakesTheSourcesModeLessTheUmaskOrKeepsTheReplacedFilesMode)
+{
+    Umask mask(027);
+    ::chmod(source.c_str(), 0666);
+    writeFile(dir / "old.csv", kOld + kOld + kOld); // longer than the source: nothing of it may stay
+    ::chmod((dir / "old.csv").c_str(), 0604);
+    ASSERT_FALSE(platform::copyFile(source, dir / "new.csv"));
+    ASSERT_FALSE(platform::copyFile(source, dir / "old.csv"));
+    // A private file stays private.
+    Umask none(0);
+    ::chmod(source.c_str(), 0600);
+    ASSERT_FALSE(platform::copyFile(source, dir / "private.csv"));
+    for (const char* name : {"source.csv", "new.csv", "old.csv", "private.csv"})
+        EXPECT_EQ(readFile(dir / name), kSource) << name;
+    EXPECT_EQ(modeOf(dir / "new.csv"), 0640u);
+    EXPECT_EQ(modeOf(dir / "old.csv"), 0604u);
+    EXPECT_EQ(modeOf(dir / "private.csv"), 0600u);
+    EXPECT_EQ(entries(dir.path()), (Names{"new.csv", "old.csv", "private.csv", "source.csv"}));
+}
+
+// The new content is on disk before it takes the target's name, and the
+// folder after, so a crash leaves the old file or the new one, never neither.
+TEST_F(PosixFileOperations, CopyAndTheWriterSyncBeforeTheyReplace)
+{
+    const std::function<bool(const fs::path&)> replacers[] = {
+        [&](const fs::path& target) { return !platform::copyFile(source, target); },
+        [&](const fs::path& target) {
+            platform::SafeFileWriter writer;
+            return !writer.open(target) && writer.write(kSource) && !writer.commit();
+        }};
+    for (const auto& replace : replacers) {
+        writeFile(dir / "target.csv", kOld);
+        {
+            Recording record;
+            ASSERT_TRUE(replace(dir / "target.csv"));
+        }
+        EXPECT_EQ(calls, (Names{"fsync .target.csv.*", "rename target.csv",
+                                "fsync " + dir.path().filename().string()}));
+        EXPECT_EQ(readFile(dir / "target.csv"), kSource);
+    }
+}
+
+TEST_F(PosixFileOperations, CopyOntoALinkWritesWhereItPointsAndKeepsTheLink)
+{
+    writeFile(dir / "real.csv", kOld);
+    fs::create_symlink("real.csv", dir / "link.csv");
+    fs::create_symlink("missing.csv", dir / "dangling.csv");
+    ASSERT_FALSE(platform::copyFile(source, dir / "link.csv"));
+    ASSERT_FALSE(platform::copyFile(source, dir / "dangling.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.csv") && fs::is_symlink(dir / "dangling.csv"));
+    EXPECT_EQ(readFile(dir / "real.csv"), kSource);
+    EXPECT_EQ(readFile(dir / "missing.csv"), kSource);
+}
+
+TEST_F(PosixFileOperations, CopyIntoDevicesAndPipes)
+{
+    const fs::path null = testsupport::makeDevice(dir, "null"), full = testsupport::makeDevice(dir, "full");
+    if (null.empty() || full.empty())
+        GTEST_SKIP() << testsupport::kNoDevice;
+    EXPECT_FALSE(platform::copyFile(source, null));
+    EXPECT_TRUE(fs::is_character_file(null));
+    EXPECT_EQ(failure(platform::copyFile(source, full)), Failure(Kind::WriteFailed, ENOSPC));
+
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Nobody reading: refused at once instead of hanging the window.
+    EXPECT_EQ(failure(platform::copyFile(source, fifo)), Failure(Kind::CreateFailed, ENXIO));
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(platform::copyFile(source, fifo)); // fits in the pipe's buffer
+    std::string received(4096, '\0');
+    received.resize(std::size_t(std::max<ssize_t>(::read(reader, received.data(), 4096), 0)));
+    ::close(reader);
+    EXPECT_EQ(received, kSource);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+// Across file systems the old file goes only once the new one is on disk,
+// with its mode.
+TEST_F(PosixFileOperations, AMoveAcrossFileSystemsRemovesTheOldFileLast)
+{
+    std::string whyNone;
+    const fs::path other = testsupport::folderElsewhere(whyNone);
+    if (other.empty())
+        GTEST_SKIP() << whyNone;
+    ::chmod(source.c_str(), 0604);
+    const fs::path to = other / "moved.csv";
+    {
+        Recording record;
+        EXPECT_FALSE(platform::renameFile(source, to));
+    }
+    // The first try in one step fails across file systems.
+    EXPECT_EQ(calls, (Names{"rename moved.csv", "fsync .moved.csv.*", "rename moved.csv",
+                            "fsync " + other.filename().string(), "unlink source.csv",
+                            "fsync " + dir.path().filename().string()}));
+    EXPECT_EQ(modeOf(to), 0604u);
+    fs::remove_all(other);
+}
