@@ -43,6 +43,8 @@ int replaceFile(const fs::path& temp, const fs::path& target, bool replacing)
     return windows::moveOnto(temp, target, replacing);
 }
 void removeTemp(const fs::path& temp) { DeleteFileW(windows::systemPath(temp).c_str()); }
+// NUL or a named pipe, which the C runtime need not see as what they are.
+bool deviceOrPipe(const fs::path& path) { return windows::isDeviceOrPipe(path); }
 #else
 int closeFd(int fd) { return ::close(fd); }
 int syncFd(int fd) { return ::fsync(fd); }
@@ -58,6 +60,7 @@ void removeTemp(const fs::path& temp)
     std::error_code ec;
     fs::remove(temp, ec);
 }
+bool deviceOrPipe(const fs::path&) { return false; }  // its status says so
 #endif
 
 // Temporary files a signal must remove: the path is written before the slot
@@ -205,7 +208,7 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target, PipeReade
     const bool exists = fs::exists(st);
     if (exists && fs::is_directory(st))
         return error(WriteError::Kind::NotAFile, EISDIR);
-    if (exists && !fs::is_regular_file(st)) {
+    if ((exists && !fs::is_regular_file(st)) || deviceOrPipe(finalTarget)) {
         // A device or pipe: nothing there to keep or replace.
         fd_ = openDirect(finalTarget, pipeReader == PipeReader::Wait);
         if (fd_ < 0)

@@ -3,6 +3,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "WindowsSystem.h"
+
 #include <fcntl.h>
 #include <io.h>
 #else
@@ -14,21 +16,40 @@ namespace platform {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+
+int openDirect(const fs::path& path, bool)
+{
+    // A device, or a named pipe's end: opened at once or refused, never waited on.
+    const HANDLE file = CreateFileW(windows::systemPath(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // Every end of the pipe taken: as good as nobody reading it.
+        errno = code == ERROR_PIPE_BUSY ? ENXIO : windows::errnoOf(code);
+        return -1;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        const int error = errno;
+        CloseHandle(file);
+        errno = error;
+    }
+    return fd;
+}
+
+#else
+
 namespace {
 
-#ifdef _WIN32
-// UTF-16: the second half of a surrogate pair.
-bool continuesCharacter(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-std::size_t nameLimit(const fs::path&) { return 255; }
-#else
-// UTF-8 (or any other byte): a continuation byte.
+// A byte that continues a UTF-8 character (or any other byte).
 bool continuesCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 std::size_t nameLimit(const fs::path& folder)
 {
     const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     return limit > 0 ? static_cast<std::size_t>(limit) : 255;
 }
-#endif
 
 } // namespace
 
@@ -37,7 +58,7 @@ fs::path hiddenNameStart(const fs::path& target, std::size_t ending)
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    fs::path::string_type name = target.filename().native();
+    std::string name = target.filename().native();
     const std::size_t limit = nameLimit(folder);
     // The dot before the name and the one after it.
     const std::size_t room = limit > ending + 3 ? limit - ending - 2 : 1;
@@ -47,18 +68,11 @@ fs::path hiddenNameStart(const fs::path& target, std::size_t ending)
             --cut;
         name.resize(cut);
     }
-    fs::path::string_type hidden(1, '.');
-    hidden += name;
-    hidden += '.';
-    return folder / hidden;
+    return folder / ("." + name + ".");
 }
 
 int openDirect(const fs::path& path, bool waitForReader)
 {
-#ifdef _WIN32
-    (void)waitForReader;
-    return ::_wopen(path.c_str(), _O_WRONLY | _O_BINARY);
-#else
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (waitForReader ? 0 : O_NONBLOCK));
     if (fd < 0 || waitForReader)
         return fd;
@@ -71,7 +85,8 @@ int openDirect(const fs::path& path, bool waitForReader)
         return -1;
     }
     return fd;
-#endif
 }
+
+#endif
 
 } // namespace platform
