@@ -95,54 +95,16 @@ private:
     std::string& bytes_;
 };
 
-} // namespace
-
-std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
-                                        std::string& entryName, std::uint64_t limit)
+// The list out of an archive libzip reads from `source`, which this takes
+// over; `error` already names the archive.
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError, std::uint64_t archiveSize,
+                                           ZipError error, BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit)
 {
-    ZipError error{ZipError::Kind::Damaged, path};
-    entryName.clear();
     auto fail = [&](ZipError::Kind kind) {
         error.kind = kind;
         return error;
     };
-
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error.sysError = ec && ec != std::errc::no_such_file_or_directory ? ec.value() : ENOENT;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    if (std::filesystem::is_directory(status)) {
-        error.sysError = EISDIR;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    // An archive is read from its end, which a pipe or device does not have.
-    if (!std::filesystem::is_regular_file(status)) {
-        error.sysError = ESPIPE;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    {
-        // Whatever its name, a file that does not begin like an archive is
-        // not a damaged one.
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            error.sysError = errno;
-            return fail(ZipError::Kind::CannotOpen);
-        }
-        char magic[2] = {};
-        if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
-            return fail(ZipError::Kind::NotAZip);
-    }
-    const std::uint64_t archiveSize = static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
-
-    zip_error_t openError;
-    zip_error_init(&openError);
-#ifdef _WIN32
-    zip_source_t* source = zip_source_win32w_create(path.c_str(), 0, -1, &openError);
-#else
-    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
-#endif
     // Not ZIP_CHECKCONS: archives written as a stream (libarchive, bsdtar)
     // leave sizes out of the local header, which unzip accepts and libzip's
     // consistency check refuses. The list's own sizes and CRC are checked here.
@@ -258,6 +220,73 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         return fail(got > st.size ? ZipError::Kind::LargerThanDeclared : ZipError::Kind::Damaged);
     receiver.received(got);
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
+                                        std::string& entryName, std::uint64_t limit)
+{
+    ZipError error{ZipError::Kind::Damaged, path};
+    entryName.clear();
+    auto fail = [&](ZipError::Kind kind) {
+        error.kind = kind;
+        return error;
+    };
+
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        error.sysError = ec && ec != std::errc::no_such_file_or_directory ? ec.value() : ENOENT;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    if (std::filesystem::is_directory(status)) {
+        error.sysError = EISDIR;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    // An archive is read from its end, which a pipe or device does not have.
+    if (!std::filesystem::is_regular_file(status)) {
+        error.sysError = ESPIPE;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    {
+        // Whatever its name, a file that does not begin like an archive is
+        // not a damaged one.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error.sysError = errno;
+            return fail(ZipError::Kind::CannotOpen);
+        }
+        char magic[2] = {};
+        if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
+            return fail(ZipError::Kind::NotAZip);
+    }
+    const std::uint64_t archiveSize = static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
+
+    zip_error_t openError;
+    zip_error_init(&openError);
+#ifdef _WIN32
+    zip_source_t* source = zip_source_win32w_create(path.c_str(), 0, -1, &openError);
+#else
+    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
+#endif
+    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit);
+}
+
+std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
+                                                          const std::filesystem::path& shownAs, std::uint64_t limit)
+{
+    if (!archive.starts_with("PK"))
+        return ZipError{ZipError::Kind::NotAZip, shownAs};
+    ZipListBytes result;
+    StringReceiver receiver(result.bytes);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
+    if (auto error = readListFromSource(source, openError, archive.size(), {ZipError::Kind::Damaged, shownAs},
+                                        receiver, result.entryName, limit))
+        return *std::move(error);
+    return result;
 }
 
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ class Startup : public testing::Test
 protected:
     state::StartupResult run(std::optional<std::filesystem::path> listOverride = {})
     {
-        return state::runStartup(store, {dir.path(), kScreen, std::move(listOverride)}, ui);
+        return state::runStartup(store, {dir.path(), kScreen, std::move(listOverride), {}}, ui);
     }
     // A store as a previous run left it: nothing left to default.
     void presetAll(const std::string& folder)
@@ -103,6 +104,9 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
                                               "K_Top",   "OptLAct",    "OptLATab"};
     for (int i = 0; i < 47; ++i)
         expectedOrder.push_back(tickKey(i));
+    // The fetch's settings last, their defaults never written.
+    for (const char* key : {"ListUrl", "ListETag", "ListLastModified", "ListFetched"})
+        expectedOrder.push_back(key);
     EXPECT_EQ(readOrder, expectedOrder);
 
     EXPECT_EQ(ui.events, (std::vector<std::string>{"splash", "close"}));
@@ -120,6 +124,31 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     EXPECT_EQ(c.text(Setting::KTop), kCentredTop);
     for (int i = 0; i < 47; ++i)
         EXPECT_EQ(c.tickText(i), "1");
+    EXPECT_EQ(c.text(Setting::ListUrl), "https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip");
+}
+
+// An installed program's folder is no place for the list: start-up is told
+// the user's own instead, and uses it only where nothing is stored.
+TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
+{
+    TempDir users;
+    writeFile(users / "ken_all.csv", row("13101"));
+    const struct
+    {
+        std::filesystem::path given, stored, expected;
+    } cases[] = {{{}, {}, dir.path()}, {users.path(), {}, users.path()}, {users.path(), "/elsewhere", "/elsewhere"}};
+    for (const auto& c : cases) {
+        MemorySettingsStore fresh;
+        if (!c.stored.empty())
+            fresh.preset("Config", "FolderName", c.stored.string());
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, c.given}, ui);
+        EXPECT_EQ(fresh.read("Config", "FolderName"), c.expected.string());
+        EXPECT_EQ(result.copies.text(Setting::FolderName), c.expected.string());
+        EXPECT_EQ(result.listPath, c.expected / "ken_all.csv");
+        const auto writes = fresh.writes();
+        EXPECT_EQ(std::count_if(writes.begin(), writes.end(), [](const Access& w) { return w.key == "FolderName"; }),
+                  c.stored.empty() ? 1 : 0);
+    }
 }
 
 TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
@@ -128,6 +157,7 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
     presetAll(dir.path().string());
     store.preset("config", "optlogo", "2"); // not "1": no splash
     store.preset("Ken_on_off", "Ken_OnOff(46)", "1");
+    store.preset("Config", "ListUrl", "http://mirror.example/ken_all.zip");
     const auto result = run();
 
     EXPECT_TRUE(store.writes().empty());
@@ -140,6 +170,7 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
               "0000");
     EXPECT_EQ(c.tickText(0), "0");
     EXPECT_EQ(c.tickText(46), "1");
+    EXPECT_EQ(c.text(Setting::ListUrl), "http://mirror.example/ken_all.zip");
     EXPECT_EQ(result.table->rowCount(), 1u);
 }
 
@@ -159,7 +190,7 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
         MemorySettingsStore fresh;
         fresh.preset("Position", "K_Left", c.stored);
         fresh.preset("Position", "K_Top", c.stored);
-        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, {}}, ui);
         EXPECT_EQ(result.copies.text(Setting::KLeft), c.left) << c.stored;
         EXPECT_EQ(result.copies.text(Setting::KTop), c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
         for (const Access& write : fresh.writes())
@@ -177,7 +208,7 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         fresh.preset("Config", "OptLogo", "0");
         fresh.preset("Config", "FolderName", folder.string());
         RecordingUi seen;
-        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, seen);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, {}}, seen);
         EXPECT_EQ(seen.events, (std::vector<std::string>{"warn フォルダ確認", "close"}));
         EXPECT_EQ(seen.warnings, std::vector<std::string>{state::missingListText()});
         EXPECT_TRUE(result.listMissing);
