@@ -128,7 +128,7 @@ void TestListLoading::fetch_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<int>("sent"); // of the body; -1 all
     QTest::addColumn<bool>("stall");
-    QTest::addColumn<QString>("how");  // "menu", "yes"/"no" to start-up's question, "cancel"
+    QTest::addColumn<QString>("how");  // "menu", "yes"/"no" to start-up's question, "キャンセル" or "Esc"
     QTest::addColumn<bool>("conditional"); // the request asked "changed since?"
     QTest::addColumn<QString>("message");  // in the last box; empty: none after any question
     QTest::addColumn<QString>("stored");   // the file replaced; empty: nothing changed
@@ -171,8 +171,9 @@ void TestListLoading::fetch_data()
         << "「ken_all.zip」は zip 書庫ではありません。" << "";
     QTest::newRow("stall") << "ken_all.csv" << "" << ok << etag << zip << 100 << true << "menu" << false
                            << "0.5 秒のあいだ、データが届きませんでした。" << "";
-    QTest::newRow("cancel") << "ken_all.csv" << "" << ok << etag << QByteArray(60'000, 'P') << 40'000 << true
-                            << "cancel" << false << "" << "";
+    for (const char* cancel : {"キャンセル", "Esc"})
+        QTest::addRow("cancelled by %s", cancel) << "ken_all.csv" << "" << ok << etag << QByteArray(60'000, 'P')
+                                                 << 40'000 << true << cancel << false << "" << "";
     QTest::newRow("size limit")
         << "ken_all.csv" << "" << ok << etag << QByteArray(100'000, 'P') << -1 << false << "menu" << false
         << "大きさが上限の 65536 バイト を超えています。" << "";
@@ -224,7 +225,8 @@ void TestListLoading::fetch()
     const std::size_t rowsBefore = program_->state->list().rowCount();
     const QString statusBefore = listStatus();
 
-    if (how == "menu" || how == "cancel") {
+    const bool cancelled = how == "キャンセル" || how == "Esc";
+    if (how == "menu" || cancelled) {
         window_->findChild<QAction*>("mnuFileFetch")->trigger();
     } else {
         messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
@@ -239,7 +241,7 @@ void TestListLoading::fetch()
                  qPrintable(question.text));
         messages.shown.clear();
     }
-    if (how == "cancel") {
+    if (cancelled) {
         QPointer<QProgressDialog> progress = window_->fetchCommand().progress();
         QTRY_VERIFY2(progress && progress->labelText().contains("40,000 / 60,000"),
                      qPrintable(progress ? progress->labelText() : lastMessage()->text));
@@ -248,16 +250,21 @@ void TestListLoading::fetch()
                  qPrintable(progress->labelText()));
         QPushButton* cancel = progress->findChild<QPushButton*>();
         QCOMPARE(cancel->text(), QStringLiteral("キャンセル"));
-        cancel->click();
+        QApplication::setActiveWindow(progress);
+        QVERIFY(QTest::qWaitForWindowActive(progress));
+        if (how == "Esc")
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            cancel->click();
     }
     QTRY_VERIFY(!window_->fetchCommand().running());
-    QTest::qWait(how == "cancel" ? 700 : 0); // past the stall limit: a cancel says nothing later either
+    QTest::qWait(cancelled ? 700 : 0); // past the stall limit: a cancel says nothing later either
 
     QCOMPARE(server_->requests.size(), how == "no" ? 0 : status.startsWith("302") ? 2 : 1);
     if (!server_->requests.isEmpty())
         QCOMPARE(server_->requests[0].contains("If-None-Match: \"v1\"\r\n"), conditional);
     if (message.isEmpty()) {
-        QCOMPARE(messages.shown.size(), 0);
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.value(0).text));
     } else {
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(lastMessage()->title, QStringLiteral("取得確認"));

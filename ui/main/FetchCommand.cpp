@@ -7,7 +7,6 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QPushButton>
 
 namespace ui {
 
@@ -51,7 +50,8 @@ void FetchCommand::run()
     progress_ = new QProgressDialog(window_);
     progress_->setObjectName(QStringLiteral("FetchProgress"));
     progress_->setWindowTitle(QStringLiteral("郵便番号一覧の取得"));
-    progress_->setCancelButton(new QPushButton(QStringLiteral("キャンセル"), progress_));
+    // The dialog's own button: a button set in its place leaves Esc ambiguous.
+    progress_->setCancelButtonText(QStringLiteral("キャンセル"));
     // Our own bar: the dialog's setValue() would run the event loop inside
     // the network's signals.
     progress_->setBar(new QProgressBar(progress_));
@@ -60,7 +60,6 @@ void FetchCommand::run()
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumWidth(420);
     connect(progress_, &QProgressDialog::canceled, &fetcher_, &ListFetcher::cancel);
-    connect(progress_, &QDialog::rejected, &fetcher_, &ListFetcher::cancel);
     showProgress(0, -1);
     progress_->show();
     fetcher_.start(QUrl(url_), state::fetchValidators(state_.settings().copies()), limits);
