@@ -65,10 +65,12 @@ bool isUsersOwnFolder(const std::filesystem::path& folder)
     if (ec || !std::filesystem::is_directory(real, ec))
         return false;
 #ifdef _WIN32
-    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"SystemRoot"}) {
+    for (const wchar_t* name :
+         {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"SystemRoot"}) {
         wchar_t value[MAX_PATH];
         const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
-        if (n > 0 && n < MAX_PATH && isInside(real, std::filesystem::canonical(std::wstring(value, n), ec)))
+        if (n > 0 && n < MAX_PATH &&
+            isInside(real, std::filesystem::canonical(std::wstring(value, n), ec)))
             return false;
     }
     // Access lists decide, not attributes: try what a save would do.
@@ -80,11 +82,14 @@ bool isUsersOwnFolder(const std::filesystem::path& folder)
     CloseHandle(h);
     return true;
 #else
-    for (const char* system : {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/snap"})
+    for (const char* system :
+         {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/snap"})
         if (isInside(real, system))
             return false;
     // Another user's folder is not ours even where we may write it (a shared group).
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(real.c_str(), &st) == 0 && st.st_uid == ::geteuid() &&
            ::faccessat(AT_FDCWD, real.c_str(), W_OK, AT_EACCESS) == 0;
 #endif

@@ -97,8 +97,9 @@ private:
 
 // The list out of an archive libzip reads from `source`, which this takes
 // over; `error` already names the archive.
-std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError, std::uint64_t archiveSize,
-                                           ZipError error, BlockReceiver& receiver, std::string& entryName,
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
                                            std::uint64_t limit)
 {
     auto fail = [&](ZipError::Kind kind) {
@@ -261,7 +262,8 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
             return fail(ZipError::Kind::NotAZip);
     }
-    const std::uint64_t archiveSize = static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
+    const std::uint64_t archiveSize =
+        static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
 
     zip_error_t openError;
     zip_error_init(&openError);
@@ -274,7 +276,8 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 }
 
 std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
-                                                          const std::filesystem::path& shownAs, std::uint64_t limit)
+                                                          const std::filesystem::path& shownAs,
+                                                          std::uint64_t limit)
 {
     if (!archive.starts_with("PK"))
         return ZipError{ZipError::Kind::NotAZip, shownAs};
@@ -283,8 +286,9 @@ std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archi
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
-    if (auto error = readListFromSource(source, openError, archive.size(), {ZipError::Kind::Damaged, shownAs},
-                                        receiver, result.entryName, limit))
+    if (auto error = readListFromSource(source, openError, archive.size(),
+                                        {ZipError::Kind::Damaged, shownAs}, receiver,
+                                        result.entryName, limit))
         return *std::move(error);
     return result;
 }

@@ -44,7 +44,8 @@ void settle(SettingsStore& store, Setting setting, const StartupOptions& options
     } else if (value.empty()) {
         const std::filesystem::path& folder =
             options.defaultFolder.empty() ? options.programFolder : options.defaultFolder;
-        value = key.fallbackKind == Fallback::ProgramFolder ? textFromPath(folder) : std::string(key.fallback);
+        value = key.fallbackKind == Fallback::ProgramFolder ? textFromPath(folder)
+                                                            : std::string(key.fallback);
         settings::write(store, setting, value);
     }
     copies.setText(setting, std::move(value));

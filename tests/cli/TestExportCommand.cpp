@@ -373,14 +373,14 @@ TEST_F(ExportProgram, ReadsTheListOrKenAllZipFoundThroughTheSettings)
         TempDir copy;
         for (const char* file : {"dozuzezo-export", "libdozuzezo-settings-bridge.so"})
             std::filesystem::copy_file(exe.parent_path() / file, copy / file);
-        const std::filesystem::path folder = own ? copy.path() : dir / "data/DOZUZEZO/DOZUZEZO";
-        std::filesystem::create_directories(folder);
-        writeFile(folder / "ken_all.csv", readFile(list));
-        if (!own)
-            ASSERT_EQ(chown(copy.path().c_str(), 4321, 4321), 0);  // installed by someone else
+        const std::filesystem::path lists = own ? copy.path() : dir / "data/DOZUZEZO/DOZUZEZO";
+        std::filesystem::create_directories(lists);
+        writeFile(lists / "ken_all.csv", readFile(list));
+        // Not our folder: a copy installed by someone else.
+        ASSERT_EQ(own ? 0 : chown(copy.path().c_str(), 4321, 4321), 0);
         std::filesystem::remove(dir / "found.csv");
-        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini XDG_DATA_HOME='" + (dir / "data").string() + "' '" +
-                     (copy / "dozuzezo-export").string() + "' -o found.csv 13"),
+        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini XDG_DATA_HOME='" + (dir / "data").string() +
+                     "' '" + (copy / "dozuzezo-export").string() + "' -o found.csv 13"),
                   0)
             << own;
         EXPECT_EQ(readFile(dir / "found.csv"), tokyo) << own;

@@ -55,8 +55,8 @@ std::variant<ZipListBytes, ZipError> readZip(const std::filesystem::path& path,
             platform::readListFromZipBytes(testsupport::readFile(path), path.filename(), limit);
         EXPECT_EQ(fromMemory.index(), fromFile.index());
         if (const auto* bytes = std::get_if<ZipListBytes>(&fromMemory))
-            EXPECT_TRUE(bytes->bytes == std::get<ZipListBytes>(fromFile).bytes && bytes->entryName ==
-                        std::get<ZipListBytes>(fromFile).entryName);
+            EXPECT_TRUE(bytes->bytes == std::get<ZipListBytes>(fromFile).bytes &&
+                        bytes->entryName == std::get<ZipListBytes>(fromFile).entryName);
         else
             EXPECT_EQ(std::get<ZipError>(fromMemory).message(), errorOf(fromFile).message());
     }

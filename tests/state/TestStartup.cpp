@@ -124,7 +124,8 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     EXPECT_EQ(c.text(Setting::KTop), kCentredTop);
     for (int i = 0; i < 47; ++i)
         EXPECT_EQ(c.tickText(i), "1");
-    EXPECT_EQ(c.text(Setting::ListUrl), "https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip");
+    EXPECT_EQ(c.text(Setting::ListUrl),
+              "https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip");
 }
 
 // An installed program's folder is no place for the list: start-up is told
@@ -136,7 +137,9 @@ TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
     const struct
     {
         std::filesystem::path given, stored, expected;
-    } cases[] = {{{}, {}, dir.path()}, {users.path(), {}, users.path()}, {users.path(), "/elsewhere", "/elsewhere"}};
+    } cases[] = {{{}, {}, dir.path()},
+                 {users.path(), {}, users.path()},
+                 {users.path(), "/elsewhere", "/elsewhere"}};
     for (const auto& c : cases) {
         MemorySettingsStore fresh;
         if (!c.stored.empty())
@@ -146,7 +149,8 @@ TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
         EXPECT_EQ(result.copies.text(Setting::FolderName), c.expected.string());
         EXPECT_EQ(result.listPath, c.expected / "ken_all.csv");
         const auto writes = fresh.writes();
-        EXPECT_EQ(std::count_if(writes.begin(), writes.end(), [](const Access& w) { return w.key == "FolderName"; }),
+        EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                                [](const Access& w) { return w.key == "FolderName"; }),
                   c.stored.empty() ? 1 : 0);
     }
 }
@@ -240,82 +244,64 @@ TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
     EXPECT_TRUE(text.ends_with("。  ")) << text;
 }
 
-TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
+// Which list is read: Yubin_File's in FolderName, found without regard to
+// case (the published list is KEN_ALL.CSV, the default name ken_all.csv),
+// else ken_all.zip there, an unzipped list preferred; or the one named for
+// this run, an archive too, which the settings never learn of. Each step
+// adds to the folder what the one before left.
+TEST_F(Startup, ReadsTheListTheSettingsOrTheRunName)
 {
-    writeFile(dir / "ken_all.csv", row("01101"));
-    writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103"));
     store.preset("Config", "OptLogo", "0");
     store.preset("Config", "FolderName", dir.path().string());
-    store.preset("Config", "Yubin_File", "tokyo.csv");
-    auto result = run();
-    EXPECT_EQ(result.listPath, dir / "tokyo.csv");
-    EXPECT_EQ(result.table->rowCount(), 3u);
-
-    // The override is for this run only: the settings keep naming their list.
     TempDir sample;
-    writeFile(sample / "sample.csv", row("47201") + row("47201"));
-    result = run(sample / "sample.csv");
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.copies.text(Setting::YubinFile), "tokyo.csv");
-    EXPECT_EQ(store.read("Config", "Yubin_File"), "tokyo.csv");
-    EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
-}
+    const struct
+    {
+        const char* what;
+        std::function<void()> add;
+        std::string yubin;
+        std::filesystem::path named; // for this run; empty: none
+        std::filesystem::path read;
+        std::string entry;
+        std::size_t rows;
+        int lastCode;
+    } steps[] = {
+        // clang-format off
+        {"archive alone",
+         [&] { testsupport::packZip(dir / "ken_all.zip", {{"readme.txt", "x"}, {"KEN_ALL.CSV", row("01101") + row("13101") + row("47201")}}); },
+         "ken_all.csv", {}, dir / "ken_all.zip", "KEN_ALL.CSV", 3, 47},
+        {"as published", [&] { writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102")); }, "ken_all.csv", {},
+         dir / "KEN_ALL.CSV", "", 2, 1},
+        {"exact name wins", [&] { writeFile(dir / "ken_all.csv", row("01101")); }, "ken_all.csv", {},
+         dir / "ken_all.csv", "", 1, 1},
+        {"Yubin_File's", [&] { writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103")); },
+         "tokyo.csv", {}, dir / "tokyo.csv", "", 3, 13},
+        {"named, an archive",
+         [&] { testsupport::packZip(sample / "Kanto.ZIP", {{"2026/", ""}, {"2026/ken_all.csv", row("13101") + row("14101"), ZIP_CM_STORE}}); },
+         "tokyo.csv", sample / "Kanto.ZIP", sample / "Kanto.ZIP", "2026/ken_all.csv", 2, 14},
+        // clang-format on
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.add();
+        store.preset("Config", "Yubin_File", step.yubin);
+        const auto result = run(step.named.empty() ? std::nullopt : std::optional(step.named));
+        ASSERT_TRUE(result.table);
+        EXPECT_EQ(result.table->rowCount(), step.rows);
+        EXPECT_EQ(result.listPath, step.read);
+        EXPECT_EQ(result.listEntry, step.entry);
+        EXPECT_EQ(result.copies.text(Setting::YubinFile), step.yubin);
+        EXPECT_EQ(result.table->jisCode(step.rows - 1), step.lastCode);
+    }
+    EXPECT_TRUE(ui.warnings.empty());
 
-// The list as published is KEN_ALL.CSV; the default name is ken_all.csv.
-TEST_F(Startup, FindsTheListWithoutRegardToCaseAndNamesTheFileRead)
-{
-    store.preset("Config", "OptLogo", "0");
-    store.preset("Config", "FolderName", dir.path().string());
-    writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102"));
-    auto result = run();
-    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
-
-    writeFile(dir / "ken_all.csv", row("01101"));  // an exact match wins
-    result = run();
-    EXPECT_EQ(result.listPath, dir / "ken_all.csv");
-    EXPECT_EQ(result.table->rowCount(), 1u);
-
+    // A refused list is named as the file read.
     std::filesystem::remove(dir / "ken_all.csv");
     writeFile(dir / "KEN_ALL.CSV", row("01101") + "01102,\"cut");
-    result = run();
-    EXPECT_FALSE(result.table);
+    store.preset("Config", "Yubin_File", "ken_all.csv");
+    EXPECT_FALSE(run().table);
     ASSERT_EQ(ui.warnings.size(), 1u);
     EXPECT_NE(ui.warnings[0].find("「" + (dir / "KEN_ALL.CSV").string() + "」"), std::string::npos)
         << ui.warnings[0];
-}
-
-// ken_all.zip as downloaded, dropped where the list belongs, is read as it is.
-TEST_F(Startup, ReadsTheListOutOfKenAllZipWhereNoListIs)
-{
-    store.preset("Config", "OptLogo", "0");
-    store.preset("Config", "FolderName", dir.path().string());
-    testsupport::packZip(dir / "ken_all.zip", {{"readme.txt", "x"}, {"KEN_ALL.CSV", row("01101") + row("13101") + row("47201")}});
-    auto result = run();
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 3u);
-    EXPECT_EQ(result.table->jisCode(2), 47);
-    EXPECT_EQ(result.listPath, dir / "ken_all.zip");
-    EXPECT_EQ(result.listEntry, "KEN_ALL.CSV");
-    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
-
-    writeFile(dir / "KEN_ALL.CSV", row("01101"));  // an unzipped list beside it wins
-    result = run();
-    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
-    EXPECT_EQ(result.listEntry, "");
-    EXPECT_EQ(result.table->rowCount(), 1u);
-
-    // Named for this run: any archive, its list in a folder, stored unpacked.
-    TempDir sample;
-    testsupport::packZip(sample / "Kanto.ZIP",
-                         {{"2026/", ""}, {"2026/ken_all.csv", row("13101") + row("14101"), ZIP_CM_STORE}});
-    result = run(sample / "Kanto.ZIP");
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.listEntry, "2026/ken_all.csv");
-    EXPECT_TRUE(ui.warnings.empty());
 }
 
 // The warning names the archive, and its list where one was found; an

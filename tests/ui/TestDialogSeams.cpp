@@ -77,8 +77,10 @@ void TestDialogSeams::messageBoxAsksInJapanese_data()
     QTest::addColumn<ui::MessageButtons>("kind");
     QTest::addColumn<QString>("yes");
     QTest::addColumn<QString>("no");
-    QTest::newRow("OK, キャンセル") << ui::MessageButtons::OkCancel << "OK" << "キャンセル";
-    QTest::newRow("はい, いいえ") << ui::MessageButtons::YesNo << "はい" << "いいえ";
+    QTest::newRow("OK, キャンセル") << ui::MessageButtons::OkCancel << "OK"
+                                    << "キャンセル";
+    QTest::newRow("はい, いいえ") << ui::MessageButtons::YesNo << "はい"
+                                  << "いいえ";
 }
 
 void TestDialogSeams::messageBoxAsksInJapanese()

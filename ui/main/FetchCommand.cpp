@@ -72,8 +72,9 @@ void FetchCommand::showProgress(qint64 received, qint64 total)
     QString amount = number(received);
     if (total > 0)
         amount += QStringLiteral(" / ") + number(total);
-    progress_->setLabelText(QStringLiteral("「%1」 から郵便番号一覧を取得しています。\n\n%2 バイト受信")
-                                .arg(url_, amount));
+    progress_->setLabelText(
+        QStringLiteral("「%1」 から郵便番号一覧を取得しています。\n\n%2 バイト受信")
+            .arg(url_, amount));
     auto* bar = progress_->findChild<QProgressBar*>();
     bar->setRange(0, total > 0 ? int(total) : 0);
     bar->setValue(total > 0 ? int(received) : 0);
@@ -93,10 +94,11 @@ void FetchCommand::finish(const FetchOutcome& outcome)
         messages_.inform(window_, QStringLiteral("郵便番号一覧は最新です。"), kTitle);
         return;
     case FetchOutcome::Kind::Failed:
-        messages_.warn(window_,
-                       QStringLiteral("郵便番号一覧を 「%1」 から取得できませんでした。　\n\n").arg(url_) +
-                           outcome.reason + kListKept,
-                       kTitle);
+        messages_.warn(
+            window_,
+            QStringLiteral("郵便番号一覧を 「%1」 から取得できませんでした。　\n\n").arg(url_) +
+                outcome.reason + kListKept,
+            kTitle);
         return;
     case FetchOutcome::Kind::Fetched:
         break;
@@ -110,16 +112,17 @@ void FetchCommand::finish(const FetchOutcome& outcome)
     const QString problem = QString::fromStdString(installed.problem);
     switch (installed.outcome) {
     case state::FetchInstall::Outcome::Refused:
-        messages_.warn(window_,
-                       QStringLiteral("「%1」 から取得したファイルは郵便番号一覧として使えません。　\n\n")
-                               .arg(url_) +
-                           problem + kListKept,
-                       kTitle);
+        messages_.warn(
+            window_,
+            QStringLiteral("「%1」 から取得したファイルは郵便番号一覧として使えません。　\n\n")
+                    .arg(url_) +
+                problem + kListKept,
+            kTitle);
         return;
     case state::FetchInstall::Outcome::NotStored:
         messages_.warn(window_,
-                       QStringLiteral("取得した郵便番号一覧を保存できませんでした。　\n\n") + problem +
-                           kListKept,
+                       QStringLiteral("取得した郵便番号一覧を保存できませんでした。　\n\n") +
+                           problem + kListKept,
                        kTitle);
         return;
     case state::FetchInstall::Outcome::Stored:

@@ -29,6 +29,15 @@ ListFetcher::ListFetcher(QObject* parent) : QObject(parent)
     connect(&stall_, &QTimer::timeout, this, &ListFetcher::stalled);
 }
 
+// A fetch still running when the window goes reports to nobody.
+ListFetcher::~ListFetcher()
+{
+    if (reply_) {
+        reply_->disconnect(this);
+        reply_->abort();
+    }
+}
+
 void ListFetcher::start(const QUrl& url, const state::ListValidators& validators,
                         const FetchLimits& limits)
 {
@@ -36,7 +45,9 @@ void ListFetcher::start(const QUrl& url, const state::ListValidators& validators
     body_.clear();
     failure_.clear();
     if (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")) {
-        emit finished({FetchOutcome::Kind::Failed, {}, {},
+        emit finished({FetchOutcome::Kind::Failed,
+                       {},
+                       {},
                        QStringLiteral("http または https のアドレスではありません。")});
         return;
     }
@@ -46,7 +57,8 @@ void ListFetcher::start(const QUrl& url, const state::ListValidators& validators
     if (!validators.etag.empty())
         request.setRawHeader("If-None-Match", QByteArray::fromStdString(validators.etag));
     if (!validators.lastModified.empty())
-        request.setRawHeader("If-Modified-Since", QByteArray::fromStdString(validators.lastModified));
+        request.setRawHeader("If-Modified-Since",
+                             QByteArray::fromStdString(validators.lastModified));
     conditional_ = !validators.etag.empty() || !validators.lastModified.empty();
 
     reply_ = network_.get(request);

@@ -19,8 +19,8 @@ namespace ui {
 
 struct FetchLimits
 {
-    int stallMs = 30'000;                 // this long without data ends the fetch
-    qint64 maxBytes = qint64(64) << 20;   // a larger body is no list archive
+    int stallMs = 30'000;               // this long without data ends the fetch
+    qint64 maxBytes = qint64(64) << 20; // a larger body is no list archive
 };
 
 struct FetchOutcome
@@ -43,6 +43,7 @@ class ListFetcher : public QObject
     Q_OBJECT
 public:
     explicit ListFetcher(QObject* parent = nullptr);
+    ~ListFetcher() override;
 
     // One fetch at a time; finished() follows every start().
     void start(const QUrl& url, const state::ListValidators& validators, const FetchLimits& limits);
