@@ -38,7 +38,9 @@ FetchCommand::FetchCommand(state::ProgramState& state, MessageBoxes& messages, Q
     : QObject(window), state_(state), messages_(messages), window_(window)
 {
     connect(&fetcher_, &ListFetcher::progressed, this, &FetchCommand::showProgress);
-    connect(&fetcher_, &ListFetcher::finished, this, &FetchCommand::finish);
+    // Queued: the messages that end a fetch wait until the network code has
+    // returned from the reply's signal.
+    connect(&fetcher_, &ListFetcher::finished, this, &FetchCommand::finish, Qt::QueuedConnection);
 }
 
 void FetchCommand::run()
