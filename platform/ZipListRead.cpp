@@ -100,6 +100,64 @@ private:
 std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
                                            std::uint64_t archiveSize, ZipError error,
                                            BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit);
+
+} // namespace
+
+std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
+                                        std::string& entryName, std::uint64_t limit)
+{
+    ZipError error{ZipError::Kind::Damaged, path};
+    entryName.clear();
+    auto fail = [&](ZipError::Kind kind) {
+        error.kind = kind;
+        return error;
+    };
+
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        error.sysError = ec && ec != std::errc::no_such_file_or_directory ? ec.value() : ENOENT;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    if (std::filesystem::is_directory(status)) {
+        error.sysError = EISDIR;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    // An archive is read from its end, which a pipe or device does not have.
+    if (!std::filesystem::is_regular_file(status)) {
+        error.sysError = ESPIPE;
+        return fail(ZipError::Kind::CannotOpen);
+    }
+    {
+        // Whatever its name, a file that does not begin like an archive is
+        // not a damaged one.
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error.sysError = errno;
+            return fail(ZipError::Kind::CannotOpen);
+        }
+        char magic[2] = {};
+        if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
+            return fail(ZipError::Kind::NotAZip);
+    }
+    const std::uint64_t archiveSize = static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
+
+    zip_error_t openError;
+    zip_error_init(&openError);
+#ifdef _WIN32
+    zip_source_t* source = zip_source_win32w_create(path.c_str(), 0, -1, &openError);
+#else
+    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
+#endif
+    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit);
+}
+
+namespace {
+
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
                                            std::uint64_t limit)
 {
     auto fail = [&](ZipError::Kind kind) {
@@ -224,56 +282,6 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
 }
 
 } // namespace
-
-std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
-                                        std::string& entryName, std::uint64_t limit)
-{
-    ZipError error{ZipError::Kind::Damaged, path};
-    entryName.clear();
-    auto fail = [&](ZipError::Kind kind) {
-        error.kind = kind;
-        return error;
-    };
-
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error.sysError = ec && ec != std::errc::no_such_file_or_directory ? ec.value() : ENOENT;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    if (std::filesystem::is_directory(status)) {
-        error.sysError = EISDIR;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    // An archive is read from its end, which a pipe or device does not have.
-    if (!std::filesystem::is_regular_file(status)) {
-        error.sysError = ESPIPE;
-        return fail(ZipError::Kind::CannotOpen);
-    }
-    {
-        // Whatever its name, a file that does not begin like an archive is
-        // not a damaged one.
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            error.sysError = errno;
-            return fail(ZipError::Kind::CannotOpen);
-        }
-        char magic[2] = {};
-        if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != 'K')
-            return fail(ZipError::Kind::NotAZip);
-    }
-    const std::uint64_t archiveSize =
-        static_cast<std::uint64_t>(std::filesystem::file_size(path, ec));
-
-    zip_error_t openError;
-    zip_error_init(&openError);
-#ifdef _WIN32
-    zip_source_t* source = zip_source_win32w_create(path.c_str(), 0, -1, &openError);
-#else
-    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
-#endif
-    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit);
-}
 
 std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
                                                           const std::filesystem::path& shownAs,

@@ -21,10 +21,10 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 #include <iterator>
@@ -53,25 +53,12 @@ struct CommandDef
 const CommandDef kCommands[] = {
     {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save.svg",
      " 指定都道府県の保存 ", &MainWindow::saveTickedPrefectures},
-    {"mnuFileFetch",
-     "最新の郵便番号一覧を取得(&G)...",
-     {},
-     nullptr,
-     nullptr,
-     &MainWindow::fetchList},
+    {"mnuFileFetch", "最新の郵便番号一覧を取得(&G)...", {}, nullptr, nullptr, &MainWindow::fetchList},
     {"mnuFileEnd", "vevoz君 の終了(&X)...", {}, nullptr, nullptr, &MainWindow::requestEnd},
     {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy.svg", " ｺﾋﾟｰ ", &MainWindow::copyFile},
-    {"mnuEditRename",
-     "ﾌｧｲﾙ名の変更(&R)",
-     {},
-     "rename.svg",
-     " 名前の変更 ",
+    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename.svg", " 名前の変更 ",
      &MainWindow::renameFile},
-    {"mnuEditSentaku_HiSentaku",
-     "選択／非選択(&A)",
-     {},
-     "select.svg",
-     " 選択／非選択 ",
+    {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", {}, "select.svg", " 選択／非選択 ",
      &MainWindow::selectByRegion},
     {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete.svg", " 削除 ", &MainWindow::deleteFile},
     {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings.svg", " 各種設定 ",
@@ -79,17 +66,9 @@ const CommandDef kCommands[] = {
     // "(H)" is plain text here, not an access key.
     {"mnuHelpContext_KeyWord_0", "ﾄﾋﾟｯｸの検索(H)", QKeyCombination(Qt::Key_F1), nullptr, nullptr,
      &MainWindow::showHelpIndex},
-    {"mnuHelpContext_KeyWord_1",
-     "目次(&C)",
-     {},
-     "help.svg",
-     " ﾍﾙﾌﾟ ",
+    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help.svg", " ﾍﾙﾌﾟ ",
      &MainWindow::showHelpContents},
-    {"mnuHelpAbout",
-     "ﾊﾞｰｼﾞｮﾝ情報(&A)...",
-     {},
-     "about.svg",
-     " ﾊﾞｰｼﾞｮﾝ情報 ",
+    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about.svg", " ﾊﾞｰｼﾞｮﾝ情報 ",
      &MainWindow::showAbout},
 };
 
