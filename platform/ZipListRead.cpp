@@ -95,6 +95,13 @@ private:
     std::string& bytes_;
 };
 
+// The list out of an archive libzip reads from `source`, which this takes
+// over; `error` already names the archive.
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit);
+
 } // namespace
 
 std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
@@ -143,6 +150,20 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 #else
     zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
 #endif
+    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit);
+}
+
+namespace {
+
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit)
+{
+    auto fail = [&](ZipError::Kind kind) {
+        error.kind = kind;
+        return error;
+    };
     // Not ZIP_CHECKCONS: archives written as a stream (libarchive, bsdtar)
     // leave sizes out of the local header, which unzip accepts and libzip's
     // consistency check refuses. The list's own sizes and CRC are checked here.
@@ -258,6 +279,26 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         return fail(got > st.size ? ZipError::Kind::LargerThanDeclared : ZipError::Kind::Damaged);
     receiver.received(got);
     return std::nullopt;
+}
+
+} // namespace
+
+std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
+                                                          const std::filesystem::path& shownAs,
+                                                          std::uint64_t limit)
+{
+    if (!archive.starts_with("PK"))
+        return ZipError{ZipError::Kind::NotAZip, shownAs};
+    ZipListBytes result;
+    StringReceiver receiver(result.bytes);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
+    if (auto error = readListFromSource(source, openError, archive.size(),
+                                        {ZipError::Kind::Damaged, shownAs}, receiver,
+                                        result.entryName, limit))
+        return *std::move(error);
+    return result;
 }
 
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)
