@@ -26,7 +26,7 @@ extern "C" BRIDGE_EXPORT int dozuzezo_configured_list(char* buffer, int size)
         file = settings::keyOf(Setting::YubinFile).fallback;
     // Paths travel through the store, and across this bridge, as UTF-8.
     const std::filesystem::path dir =
-        folder.empty() ? platform::programFolder()
+        folder.empty() ? settings::defaultListFolder(platform::programFolder())
                        : std::filesystem::path(std::u8string(folder.begin(), folder.end()));
     const std::u8string utf8 = (dir / std::u8string(file.begin(), file.end())).u8string();
     const std::u8string& path = utf8;

@@ -9,6 +9,8 @@
 #include <windows.h>
 #else
 #include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -42,6 +44,55 @@ std::filesystem::path programFolder()
         return std::filesystem::current_path();
 #endif
     return exe.parent_path();
+}
+
+namespace {
+
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    if (folder.empty())
+        return false;
+    auto [end, at] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return end == folder.end();
+}
+
+} // namespace
+
+bool isUsersOwnFolder(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    if (ec || !std::filesystem::is_directory(real, ec))
+        return false;
+#ifdef _WIN32
+    for (const wchar_t* name :
+         {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432", L"SystemRoot"}) {
+        wchar_t value[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH);
+        if (n > 0 && n < MAX_PATH &&
+            isInside(real, std::filesystem::canonical(std::wstring(value, n), ec)))
+            return false;
+    }
+    // Access lists decide, not attributes: try what a save would do.
+    const std::filesystem::path probe = real / L".dozuzezo-write-test";
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+#else
+    for (const char* system :
+         {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/snap"})
+        if (isInside(real, system))
+            return false;
+    // Another user's folder is not ours even where we may write it (a shared group).
+    struct stat st
+    {
+    };
+    return ::stat(real.c_str(), &st) == 0 && st.st_uid == ::geteuid() &&
+           ::faccessat(AT_FDCWD, real.c_str(), W_OK, AT_EACCESS) == 0;
+#endif
 }
 
 namespace {

@@ -13,6 +13,12 @@ bool isPlainFile(const std::filesystem::path& path);
 // The folder that holds the running program, without a trailing separator.
 std::filesystem::path programFolder();
 
+// Whether `folder` is one the user keeps files in: it can be written, and it
+// is not where the system installs programs (/usr, /opt ..., Program Files),
+// which even an administrator should not fill with lists. A program
+// unzipped into a folder of its own passes; an installed one does not.
+bool isUsersOwnFolder(const std::filesystem::path& folder);
+
 struct FoundFile
 {
     std::filesystem::path path;  // the file to read; the asked-for name when none was found

@@ -73,4 +73,10 @@ std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path
 std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
                                         std::string& entryName, std::uint64_t limit = kMaxListBytes);
 
+// The same for an archive held in memory (a download); `shownAs` names it in
+// messages. Nothing touches the disk.
+std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
+                                                          const std::filesystem::path& shownAs,
+                                                          std::uint64_t limit = kMaxListBytes);
+
 } // namespace platform

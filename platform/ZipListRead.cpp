@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <new>
 #include <span>
@@ -98,6 +99,15 @@ private:
     std::string& bytes_;
 };
 
+// The list out of an archive libzip reads from `source`, which this takes
+// over; `error` already names the archive. What goes wrong after the archive
+// changed meanwhile (`changed`) is the change's fault, and a list read
+// whole from a changed archive is refused.
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit, const std::function<bool()>& changed);
+
 } // namespace
 
 std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
@@ -108,16 +118,10 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
     // The archive as it was before it was read; what goes wrong after a
     // change meanwhile is the change's fault.
     std::optional<FileVersion> before;
+    const auto changed = [&] { return before && fileVersion(path) != before; };
     auto fail = [&](ZipError::Kind kind) {
-        error.kind = before && fileVersion(path) != before ? ZipError::Kind::Changed : kind;
+        error.kind = changed() ? ZipError::Kind::Changed : kind;
         return error;
-    };
-    // The list once whole: still the archive that was opened, unchanged.
-    auto finish = [&](std::size_t size) -> std::optional<ZipError> {
-        if (fileVersion(path) != before)
-            return fail(ZipError::Kind::Changed);
-        receiver.received(size);
-        return std::nullopt;
     };
 
     std::error_code ec;
@@ -157,6 +161,27 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 #else
     zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
 #endif
+    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit, changed);
+}
+
+namespace {
+
+std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
+                                           std::uint64_t archiveSize, ZipError error,
+                                           BlockReceiver& receiver, std::string& entryName,
+                                           std::uint64_t limit, const std::function<bool()>& changed)
+{
+    auto fail = [&](ZipError::Kind kind) {
+        error.kind = changed() ? ZipError::Kind::Changed : kind;
+        return error;
+    };
+    // The list once whole: still the archive that was opened, unchanged.
+    auto finish = [&](std::size_t size) -> std::optional<ZipError> {
+        if (changed())
+            return fail(ZipError::Kind::Changed);
+        receiver.received(size);
+        return std::nullopt;
+    };
     // Not ZIP_CHECKCONS: archives written as a stream (libarchive, bsdtar)
     // leave sizes out of the local header, which unzip accepts and libzip's
     // consistency check refuses. The list's own sizes and CRC are checked here.
@@ -269,6 +294,26 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
     if (got != st.size)
         return fail(got > st.size ? ZipError::Kind::LargerThanDeclared : ZipError::Kind::Damaged);
     return finish(got);
+}
+
+} // namespace
+
+std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
+                                                          const std::filesystem::path& shownAs,
+                                                          std::uint64_t limit)
+{
+    if (!archive.starts_with("PK"))
+        return ZipError{ZipError::Kind::NotAZip, shownAs};
+    ZipListBytes result;
+    StringReceiver receiver(result.bytes);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
+    if (auto error = readListFromSource(source, openError, archive.size(),
+                                        {ZipError::Kind::Damaged, shownAs}, receiver,
+                                        result.entryName, limit, [] { return false; }))
+        return *std::move(error);
+    return result;
 }
 
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)

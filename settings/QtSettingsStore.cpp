@@ -1,6 +1,10 @@
 #include "QtSettingsStore.h"
 
+#include "platform/FileSystem.h"
+
+#include <QCoreApplication>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace settings {
@@ -87,6 +91,22 @@ std::unique_ptr<SettingsStore> openUserStore()
     if (!iniFile.isEmpty())
         return std::make_unique<QtSettingsStore>(iniFile);
     return std::make_unique<QtSettingsStore>();
+}
+
+std::filesystem::path defaultListFolder(const std::filesystem::path& programFolder)
+{
+    if (platform::isUsersOwnFolder(programFolder))
+        return programFolder;
+    // Named like the store, whatever the program file is called; the
+    // application's own names are left as they were.
+    const QString organization = QCoreApplication::organizationName();
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(kName);
+    QCoreApplication::setApplicationName(kName);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCoreApplication::setOrganizationName(organization);
+    QCoreApplication::setApplicationName(application);
+    return std::filesystem::path(folder.toStdU16String());
 }
 
 } // namespace settings

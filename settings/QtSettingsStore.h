@@ -6,6 +6,7 @@
 #include "SettingsTable.h"
 
 #include <QString>
+#include <filesystem>
 #include <memory>
 
 class QSettings;
@@ -31,5 +32,11 @@ private:
 // The store the program uses: the INI file named by DOZUZEZO_SETTINGS when
 // that is set (tests, scripts), the native per-user store otherwise.
 std::unique_ptr<SettingsStore> openUserStore();
+
+// FolderName's default: the program's own folder where the user keeps files
+// there (a copy unzipped into a folder of its own), otherwise the user's
+// data folder for the program (~/.local/share/DOZUZEZO/DOZUZEZO here,
+// %APPDATA%\DOZUZEZO\DOZUZEZO on Windows), which is not created here.
+std::filesystem::path defaultListFolder(const std::filesystem::path& programFolder);
 
 } // namespace settings

@@ -26,8 +26,15 @@ enum class Setting
     KTop,       // main window's top edge, twips
     OptLAct,    // "1": the settings dialog remembers its tab
     OptLATab,   // the settings dialog's tab, "0" = first
+    ListUrl,    // where the list is fetched from
+    // The last fetch's validators, sent back to ask whether the list changed,
+    // and the file that fetch wrote (size and time): they hold only while
+    // that file is unchanged.
+    ListETag,
+    ListLastModified,
+    ListFetched,
 };
-inline constexpr int kSettingCount = 9;
+inline constexpr int kSettingCount = 13;
 
 enum class Kind
 {
@@ -42,8 +49,9 @@ enum class Kind
 enum class Fallback
 {
     Text,          // `fallback` below, written back
-    ProgramFolder, // the program's own folder, written back
+    ProgramFolder, // the program's own folder (or the user's, see StartupOptions), written back
     Centred,       // the centred position, kept in memory only
+    Unstored,      // `fallback` below, kept in memory only: stored once changed
 };
 
 struct SettingKey
@@ -69,6 +77,11 @@ inline constexpr std::array<SettingKey, kSettingCount> kSettings{{
     {Setting::KTop, kPosition, "K_Top", Kind::Position, Fallback::Centred, ""},
     {Setting::OptLAct, kConfig, "OptLAct", Kind::Flag, Fallback::Text, "1"},
     {Setting::OptLATab, kConfig, "OptLATab", Kind::Index, Fallback::Text, "0"},
+    {Setting::ListUrl, kConfig, "ListUrl", Kind::Text, Fallback::Unstored,
+     "https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip"},
+    {Setting::ListETag, kConfig, "ListETag", Kind::Text, Fallback::Unstored, ""},
+    {Setting::ListLastModified, kConfig, "ListLastModified", Kind::Text, Fallback::Unstored, ""},
+    {Setting::ListFetched, kConfig, "ListFetched", Kind::Text, Fallback::Unstored, ""},
 }};
 
 constexpr const SettingKey& keyOf(Setting setting)

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace state {
@@ -24,15 +25,23 @@ public:
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
 
-    // The list start-up loaded; empty when it found none or refused it.
+    // The list loaded last; empty when none was found or it was refused.
     const postal::PostalList& list() const { return *list_; }
     bool listLoaded() const { return loaded_; }
-    void setList(std::shared_ptr<const postal::PostalList> list)
+    // The file it was read from, and its name inside that file for an archive.
+    const std::filesystem::path& listFile() const { return listFile_; }
+    const std::string& listEntry() const { return listEntry_; }
+    void setList(std::shared_ptr<const postal::PostalList> list, std::filesystem::path file = {},
+                 std::string entry = {})
     {
         loaded_ = list != nullptr;
         list_ = loaded_ ? std::move(list) : std::make_shared<const postal::PostalList>();
+        listFile_ = loaded_ ? std::move(file) : std::filesystem::path();
+        listEntry_ = loaded_ ? std::move(entry) : std::string();
     }
 
+    // The program's folder, or for an installed program the user's own
+    // folder that stands in for it: where choosers open.
     const std::filesystem::path& programFolder() const { return programFolder_; }
 
     // The full path the shared file chooser last returned for a file
@@ -44,6 +53,8 @@ private:
     Settings settings_;
     std::shared_ptr<const postal::PostalList> list_ = std::make_shared<const postal::PostalList>();
     bool loaded_ = false;
+    std::filesystem::path listFile_;
+    std::string listEntry_;
     std::filesystem::path programFolder_;
     std::filesystem::path selectedFile_;
 };

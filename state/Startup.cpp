@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <charconv>
 #include <string_view>
 #include <system_error>
@@ -25,18 +26,6 @@ std::string positionOr(const std::string& stored, double centred)
     return std::string(buffer, result.ptr);
 }
 
-// Paths travel through the store as UTF-8 text.
-std::filesystem::path pathFromText(const std::string& text)
-{
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string textFromPath(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // Reads one setting and settles its default: written back where the table
 // says so, kept in memory only for the positions.
 void settle(SettingsStore& store, Setting setting, const StartupOptions& options,
@@ -50,8 +39,12 @@ void settle(SettingsStore& store, Setting setting, const StartupOptions& options
                                                                             : centred.top));
         return;
     }
-    if (value.empty()) {
-        value = key.fallbackKind == Fallback::ProgramFolder ? textFromPath(options.programFolder)
+    if (value.empty() && key.fallbackKind == Fallback::Unstored) {
+        value = key.fallback;
+    } else if (value.empty()) {
+        const std::filesystem::path& folder =
+            options.defaultFolder.empty() ? options.programFolder : options.defaultFolder;
+        value = key.fallbackKind == Fallback::ProgramFolder ? textFromPath(folder)
                                                             : std::string(key.fallback);
         settings::write(store, setting, value);
     }
@@ -65,7 +58,71 @@ void settleRange(SettingsStore& store, Setting first, Setting last, const Startu
         settle(store, static_cast<Setting>(s), options, copies);
 }
 
+ListLoad load(const platform::FoundFile& found)
+{
+    ListLoad result;
+    result.listPath = found.path;
+    if (!found.found) {
+        result.listMissing = true;
+        return result;
+    }
+    postal::ListFileLoad loaded = postal::loadListFile(found);
+    result.listEntry = loaded.entry;
+    // A damaged list is not half-loaded.
+    result.table = std::move(loaded.list);
+    if (!result.table) {
+        result.zipError = loaded.zipError;
+        if (!loaded.zipError)
+            result.loadError = loaded.error.value_or(postal::LoadError{});
+    }
+    return result;
+}
+
 } // namespace
+
+std::filesystem::path pathFromText(const std::string& text)
+{
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string textFromPath(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+ListLoad loadConfiguredList(const SettingCopies& copies)
+{
+    // As published, the list is KEN_ALL.CSV (the default name is
+    // ken_all.csv), packed in ken_all.zip, which is read where no list is.
+    return load(platform::findList(pathFromText(copies.text(Setting::FolderName)),
+                                   pathFromText(copies.text(Setting::YubinFile))));
+}
+
+ListLoad loadNamedList(const std::filesystem::path& file)
+{
+    // No ken_all.zip is looked for in its place.
+    return load(platform::findFileIgnoringCase(file.parent_path(), file.filename()));
+}
+
+std::optional<ListWarning> listWarning(const ListLoad& load, bool keptLoadedList)
+{
+    if (load.table)
+        return std::nullopt;
+    if (load.listMissing && !keptLoadedList)
+        return ListWarning{missingListText(), kMissingListTitle};
+    postal::ListFileLoad refused;
+    refused.file = load.listPath;
+    refused.entry = load.listEntry;
+    refused.error = load.loadError;
+    refused.zipError = load.zipError;
+    if (load.listMissing)
+        refused.error = postal::LoadError{postal::LoadError::Kind::CannotOpen, 0, 0, 0, ENOENT};
+    std::string text = refusedListText(refused);
+    if (keptLoadedList)
+        text = text.substr(0, text.rfind("\n\n")) + "\n\nこれまでの一覧をそのまま使います。  ";
+    return ListWarning{std::move(text), kRefusedListTitle};
+}
 
 PositionTwips centredPosition(ScreenTwips screen)
 {
@@ -85,33 +142,11 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
         ui.showSplash();
 
     settleRange(store, Setting::FolderName, Setting::YubinFile, options, copies);
-    const std::filesystem::path asked = options.listOverride
-                                            ? *options.listOverride
-                                            : pathFromText(copies.text(Setting::FolderName)) /
-                                                  pathFromText(copies.text(Setting::YubinFile));
-    // As published, the list is KEN_ALL.CSV (the default name is
-    // ken_all.csv), packed in ken_all.zip, which is read where no list is.
-    const platform::FoundFile found =
-        options.listOverride ? platform::findFileIgnoringCase(asked.parent_path(), asked.filename())
-                             : platform::findList(asked.parent_path(), asked.filename());
-    result.listPath = found.path;
-    if (!found.found) {
-        result.listMissing = true;
-        ui.warn(missingListText(), kMissingListTitle);
-    } else {
-        postal::ListFileLoad loaded = postal::loadListFile(found);
-        result.listEntry = loaded.entry;
-        if (loaded.list) {
-            result.table = std::move(loaded.list);
-        } else {
-            // A damaged list is not half-loaded: the user is told what is wrong
-            // and the program goes on as without a list.
-            result.zipError = loaded.zipError;
-            if (!loaded.zipError)
-                result.loadError = loaded.error.value_or(postal::LoadError{});
-            ui.warn(refusedListText(loaded), kRefusedListTitle);
-        }
-    }
+    static_cast<ListLoad&>(result) =
+        options.listOverride ? loadNamedList(*options.listOverride) : loadConfiguredList(copies);
+    // The program goes on without a list where there is none, or it was refused.
+    if (const std::optional<ListWarning> warning = listWarning(result))
+        ui.warn(warning->text, warning->title);
     ui.closeSplash();
 
     settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies);
@@ -121,6 +156,7 @@ StartupResult runStartup(SettingsStore& store, const StartupOptions& options, St
             settings::writeTick(store, i, settings::kTickFallback);
         copies.setTickText(i, tick.empty() ? std::string(settings::kTickFallback) : tick);
     }
+    settleRange(store, Setting::ListUrl, Setting::ListFetched, options, copies);
     return result;
 }
 

@@ -44,9 +44,9 @@ public:
     virtual void warn(const std::string& text, const std::string& title) = 0;
 };
 
-struct StartupResult
+// A list looked for and, where found, loaded and checked whole.
+struct ListLoad
 {
-    SettingCopies copies;
     // Null when no list was loaded (missing or refused); a loaded list may be empty.
     std::shared_ptr<const postal::PostalList> table;
     std::filesystem::path listPath;              // the file read, or the one asked for
@@ -54,6 +54,26 @@ struct StartupResult
     bool listMissing = false;                    // no plain file there
     std::optional<postal::LoadError> loadError;  // the list was refused
     std::optional<platform::ZipError> zipError;  // the archive holding it was refused
+};
+
+// The list the settings name: FolderName/Yubin_File, found without regard
+// to case, or ken_all.zip there.
+ListLoad loadConfiguredList(const SettingCopies& copies);
+// A list named by the user (command line, a dropped file); it may be an archive.
+ListLoad loadNamedList(const std::filesystem::path& file);
+
+struct ListWarning
+{
+    std::string text;
+    std::string title;
+};
+// What a load that found no usable list tells the user. Where a list stays
+// loaded (a refused drop), it says so instead of sending them to the settings.
+std::optional<ListWarning> listWarning(const ListLoad& load, bool keptLoadedList = false);
+
+struct StartupResult : ListLoad
+{
+    SettingCopies copies;
 };
 
 struct StartupOptions
@@ -64,6 +84,9 @@ struct StartupOptions
     // (the shipped sample, scripts); nothing about it is stored. It may be a
     // zip archive; no ken_all.zip is looked for in its place.
     std::optional<std::filesystem::path> listOverride;
+    // FolderName's default where it is empty: the user's own folder for an
+    // installed program; the program's folder when left empty.
+    std::filesystem::path defaultFolder;
 };
 
 StartupResult runStartup(settings::SettingsStore& store, const StartupOptions& options,
@@ -76,5 +99,9 @@ inline constexpr const char* kRefusedListTitle = "ファイル確認";
 std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list);
 // Names the archive and its entry where the list came out of one.
 std::string refusedListText(const postal::ListFileLoad& load);
+
+// Paths travel through the store as UTF-8 text.
+std::filesystem::path pathFromText(const std::string& text);
+std::string textFromPath(const std::filesystem::path& path);
 
 } // namespace state

@@ -250,6 +250,26 @@ TEST_F(ExportProgram, ReadsTheListOrKenAllZipFoundThroughTheSettings)
         EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini \\$E -o out.csv 14 13"), 0) << where;
         EXPECT_EQ(readFile(out), tokyo + kanagawa) << where;
     }
+    // With no folder stored, the program's own where it is the user's, else
+    // the user's data folder, as the window's first start stores it.
+    writeFile(dir / "settings.ini", "[Config]\nYubin_File=ken_all.csv\n");
+    const std::filesystem::path exe(DOZUZEZO_EXPORT_EXE);
+    for (const bool own : {true, false}) {
+        TempDir copy;
+        for (const char* file : {"dozuzezo-export", "libdozuzezo-settings-bridge.so"})
+            std::filesystem::copy_file(exe.parent_path() / file, copy / file);
+        const std::filesystem::path lists = own ? copy.path() : dir / "data/DOZUZEZO/DOZUZEZO";
+        std::filesystem::create_directories(lists);
+        writeFile(lists / "ken_all.csv", readFile(list));
+        // Not our folder: a copy installed by someone else.
+        ASSERT_EQ(own ? 0 : chown(copy.path().c_str(), 4321, 4321), 0);
+        std::filesystem::remove(dir / "found.csv");
+        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini XDG_DATA_HOME='" + (dir / "data").string() +
+                     "' '" + (copy / "dozuzezo-export").string() + "' -o found.csv 13"),
+                  0)
+            << own;
+        EXPECT_EQ(readFile(dir / "found.csv"), tokyo) << own;
+    }
 
     writeFile(dir / "damaged.csv", lfList + tokyo + "13101,\"cut");
     writeFile(dir / "bad.zip", readFile(folder / "ken_all.zip").substr(0, 100));

@@ -16,6 +16,9 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
 appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate $metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
 grep -qx "Icon=$id" "$desktop" || fail "the desktop entry's icon is not $id"
+# A file manager's "open with" hands over one list.
+grep -qx 'Exec=dozuzezo %f' "$desktop" || fail "the desktop entry does not pass the file"
+grep -qx 'MimeType=text/csv;application/zip;' "$desktop" || fail "the desktop entry does not offer CSV and zip"
 for key in 'Name\[ja\]' 'Comment\[ja\]' Name Comment; do
     grep -qE "^$key=" "$desktop" || fail "the desktop entry has no $key"
 done

@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -122,6 +123,27 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"other_archives_ignored", {"ken_all.zip.part", "ken_all(1).zip", "jigyosyo.zip"}, {},
                  "ken_all.csv", "", false}),
     [](const testing::TestParamInfo<ListCase>& info) { return info.param.name; });
+
+// Whether the program's folder can hold the user's files. As root every
+// permission check passes, so the failures here are real in other ways.
+// (Windows judges by Program Files and a trial file instead: no owners to give away.)
+#ifndef _WIN32
+TEST(UsersOwnFolder, OnlyAWritableFolderOfTheUsersOutsideTheSystemsFolders)
+{
+    TempDir dir;
+    writeFile(dir / "file", "x");
+    std::filesystem::create_directory(dir / "theirs");
+    ASSERT_EQ(chown((dir / "theirs").c_str(), 4321, 4321), 0);
+    std::filesystem::create_directory_symlink("/usr/bin", dir / "link");
+    const std::pair<std::filesystem::path, bool> cases[] = {
+        {dir.path(), true},        {dir / "file", false},   {dir / "file" / "sub", false},
+        {dir / "missing", false},  {dir / "theirs", false}, {"/usr/bin", false},
+        {"/usr/local/bin", false}, {"/opt", false},         {dir / "link", false},
+    };
+    for (const auto& [folder, own] : cases)
+        EXPECT_EQ(platform::isUsersOwnFolder(folder), own) << folder;
+}
+#endif
 
 TEST(FindIgnoringCaseFolder, AMissingFolderFindsNothing)
 {

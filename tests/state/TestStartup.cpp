@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ class Startup : public testing::Test
 protected:
     state::StartupResult run(std::optional<std::filesystem::path> listOverride = {})
     {
-        return state::runStartup(store, {dir.path(), kScreen, std::move(listOverride)}, ui);
+        return state::runStartup(store, {dir.path(), kScreen, std::move(listOverride), {}}, ui);
     }
     // A store as a previous run left it: nothing left to default.
     void presetAll(const std::string& folder)
@@ -103,6 +104,9 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
                                               "K_Top",   "OptLAct",    "OptLATab"};
     for (int i = 0; i < 47; ++i)
         expectedOrder.push_back(tickKey(i));
+    // The fetch's settings last, their defaults never written.
+    for (const char* key : {"ListUrl", "ListETag", "ListLastModified", "ListFetched"})
+        expectedOrder.push_back(key);
     EXPECT_EQ(readOrder, expectedOrder);
 
     EXPECT_EQ(ui.events, (std::vector<std::string>{"splash", "close"}));
@@ -120,6 +124,35 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     EXPECT_EQ(c.text(Setting::KTop), kCentredTop);
     for (int i = 0; i < 47; ++i)
         EXPECT_EQ(c.tickText(i), "1");
+    EXPECT_EQ(c.text(Setting::ListUrl),
+              "https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip");
+}
+
+// An installed program's folder is no place for the list: start-up is told
+// the user's own instead, and uses it only where nothing is stored.
+TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
+{
+    TempDir users;
+    writeFile(users / "ken_all.csv", row("13101"));
+    const struct
+    {
+        std::filesystem::path given, stored, expected;
+    } cases[] = {{{}, {}, dir.path()},
+                 {users.path(), {}, users.path()},
+                 {users.path(), "/elsewhere", "/elsewhere"}};
+    for (const auto& c : cases) {
+        MemorySettingsStore fresh;
+        if (!c.stored.empty())
+            fresh.preset("Config", "FolderName", c.stored.string());
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, c.given}, ui);
+        EXPECT_EQ(fresh.read("Config", "FolderName"), c.expected.string());
+        EXPECT_EQ(result.copies.text(Setting::FolderName), c.expected.string());
+        EXPECT_EQ(result.listPath, c.expected / "ken_all.csv");
+        const auto writes = fresh.writes();
+        EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                                [](const Access& w) { return w.key == "FolderName"; }),
+                  c.stored.empty() ? 1 : 0);
+    }
 }
 
 TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
@@ -128,6 +161,7 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
     presetAll(dir.path().string());
     store.preset("config", "optlogo", "2"); // not "1": no splash
     store.preset("Ken_on_off", "Ken_OnOff(46)", "1");
+    store.preset("Config", "ListUrl", "http://mirror.example/ken_all.zip");
     const auto result = run();
 
     EXPECT_TRUE(store.writes().empty());
@@ -140,6 +174,7 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
               "0000");
     EXPECT_EQ(c.tickText(0), "0");
     EXPECT_EQ(c.tickText(46), "1");
+    EXPECT_EQ(c.text(Setting::ListUrl), "http://mirror.example/ken_all.zip");
     EXPECT_EQ(result.table->rowCount(), 1u);
 }
 
@@ -159,7 +194,7 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
         MemorySettingsStore fresh;
         fresh.preset("Position", "K_Left", c.stored);
         fresh.preset("Position", "K_Top", c.stored);
-        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, ui);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, {}}, ui);
         EXPECT_EQ(result.copies.text(Setting::KLeft), c.left) << c.stored;
         EXPECT_EQ(result.copies.text(Setting::KTop), c.left == kCentredLeft ? kCentredTop : c.left) << c.stored;
         for (const Access& write : fresh.writes())
@@ -177,7 +212,7 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
         fresh.preset("Config", "OptLogo", "0");
         fresh.preset("Config", "FolderName", folder.string());
         RecordingUi seen;
-        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}}, seen);
+        const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, {}}, seen);
         EXPECT_EQ(seen.events, (std::vector<std::string>{"warn フォルダ確認", "close"}));
         EXPECT_EQ(seen.warnings, std::vector<std::string>{state::missingListText()});
         EXPECT_TRUE(result.listMissing);
@@ -209,82 +244,64 @@ TEST_F(Startup, DamagedListIsRefusedWithOneWarningNamingLineAndProblem)
     EXPECT_TRUE(text.ends_with("。  ")) << text;
 }
 
-TEST_F(Startup, LoadsTheListYubinFileNamesOrTheOverride)
+// Which list is read: Yubin_File's in FolderName, found without regard to
+// case (the published list is KEN_ALL.CSV, the default name ken_all.csv),
+// else ken_all.zip there, an unzipped list preferred; or the one named for
+// this run, an archive too, which the settings never learn of. Each step
+// adds to the folder what the one before left.
+TEST_F(Startup, ReadsTheListTheSettingsOrTheRunName)
 {
-    writeFile(dir / "ken_all.csv", row("01101"));
-    writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103"));
     store.preset("Config", "OptLogo", "0");
     store.preset("Config", "FolderName", dir.path().string());
-    store.preset("Config", "Yubin_File", "tokyo.csv");
-    auto result = run();
-    EXPECT_EQ(result.listPath, dir / "tokyo.csv");
-    EXPECT_EQ(result.table->rowCount(), 3u);
-
-    // The override is for this run only: the settings keep naming their list.
     TempDir sample;
-    writeFile(sample / "sample.csv", row("47201") + row("47201"));
-    result = run(sample / "sample.csv");
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.copies.text(Setting::YubinFile), "tokyo.csv");
-    EXPECT_EQ(store.read("Config", "Yubin_File"), "tokyo.csv");
-    EXPECT_EQ(ui.events, (std::vector<std::string>{"close", "close"}));
-}
+    const struct
+    {
+        const char* what;
+        std::function<void()> add;
+        std::string yubin;
+        std::filesystem::path named; // for this run; empty: none
+        std::filesystem::path read;
+        std::string entry;
+        std::size_t rows;
+        int lastCode;
+    } steps[] = {
+        // clang-format off
+        {"archive alone",
+         [&] { testsupport::packZip(dir / "ken_all.zip", {{"readme.txt", "x"}, {"KEN_ALL.CSV", row("01101") + row("13101") + row("47201")}}); },
+         "ken_all.csv", {}, dir / "ken_all.zip", "KEN_ALL.CSV", 3, 47},
+        {"as published", [&] { writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102")); }, "ken_all.csv", {},
+         dir / "KEN_ALL.CSV", "", 2, 1},
+        {"exact name wins", [&] { writeFile(dir / "ken_all.csv", row("01101")); }, "ken_all.csv", {},
+         dir / "ken_all.csv", "", 1, 1},
+        {"Yubin_File's", [&] { writeFile(dir / "tokyo.csv", row("13101") + row("13102") + row("13103")); },
+         "tokyo.csv", {}, dir / "tokyo.csv", "", 3, 13},
+        {"named, an archive",
+         [&] { testsupport::packZip(sample / "Kanto.ZIP", {{"2026/", ""}, {"2026/ken_all.csv", row("13101") + row("14101"), ZIP_CM_STORE}}); },
+         "tokyo.csv", sample / "Kanto.ZIP", sample / "Kanto.ZIP", "2026/ken_all.csv", 2, 14},
+        // clang-format on
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.add();
+        store.preset("Config", "Yubin_File", step.yubin);
+        const auto result = run(step.named.empty() ? std::nullopt : std::optional(step.named));
+        ASSERT_TRUE(result.table);
+        EXPECT_EQ(result.table->rowCount(), step.rows);
+        EXPECT_EQ(result.listPath, step.read);
+        EXPECT_EQ(result.listEntry, step.entry);
+        EXPECT_EQ(result.copies.text(Setting::YubinFile), step.yubin);
+        EXPECT_EQ(result.table->jisCode(step.rows - 1), step.lastCode);
+    }
+    EXPECT_TRUE(ui.warnings.empty());
 
-// The list as published is KEN_ALL.CSV; the default name is ken_all.csv.
-TEST_F(Startup, FindsTheListWithoutRegardToCaseAndNamesTheFileRead)
-{
-    store.preset("Config", "OptLogo", "0");
-    store.preset("Config", "FolderName", dir.path().string());
-    writeFile(dir / "KEN_ALL.CSV", row("01101") + row("01102"));
-    auto result = run();
-    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
-
-    writeFile(dir / "ken_all.csv", row("01101"));  // an exact match wins
-    result = run();
-    EXPECT_EQ(result.listPath, dir / "ken_all.csv");
-    EXPECT_EQ(result.table->rowCount(), 1u);
-
+    // A refused list is named as the file read.
     std::filesystem::remove(dir / "ken_all.csv");
     writeFile(dir / "KEN_ALL.CSV", row("01101") + "01102,\"cut");
-    result = run();
-    EXPECT_FALSE(result.table);
+    store.preset("Config", "Yubin_File", "ken_all.csv");
+    EXPECT_FALSE(run().table);
     ASSERT_EQ(ui.warnings.size(), 1u);
     EXPECT_NE(ui.warnings[0].find("「" + (dir / "KEN_ALL.CSV").string() + "」"), std::string::npos)
         << ui.warnings[0];
-}
-
-// ken_all.zip as downloaded, dropped where the list belongs, is read as it is.
-TEST_F(Startup, ReadsTheListOutOfKenAllZipWhereNoListIs)
-{
-    store.preset("Config", "OptLogo", "0");
-    store.preset("Config", "FolderName", dir.path().string());
-    testsupport::packZip(dir / "ken_all.zip", {{"readme.txt", "x"}, {"KEN_ALL.CSV", row("01101") + row("13101") + row("47201")}});
-    auto result = run();
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 3u);
-    EXPECT_EQ(result.table->jisCode(2), 47);
-    EXPECT_EQ(result.listPath, dir / "ken_all.zip");
-    EXPECT_EQ(result.listEntry, "KEN_ALL.CSV");
-    EXPECT_EQ(ui.events, std::vector<std::string>{"close"});
-
-    writeFile(dir / "KEN_ALL.CSV", row("01101"));  // an unzipped list beside it wins
-    result = run();
-    EXPECT_EQ(result.listPath, dir / "KEN_ALL.CSV");
-    EXPECT_EQ(result.listEntry, "");
-    EXPECT_EQ(result.table->rowCount(), 1u);
-
-    // Named for this run: any archive, its list in a folder, stored unpacked.
-    TempDir sample;
-    testsupport::packZip(sample / "Kanto.ZIP",
-                         {{"2026/", ""}, {"2026/ken_all.csv", row("13101") + row("14101"), ZIP_CM_STORE}});
-    result = run(sample / "Kanto.ZIP");
-    ASSERT_TRUE(result.table);
-    EXPECT_EQ(result.table->rowCount(), 2u);
-    EXPECT_EQ(result.listEntry, "2026/ken_all.csv");
-    EXPECT_TRUE(ui.warnings.empty());
 }
 
 // The warning names the archive, and its list where one was found; an

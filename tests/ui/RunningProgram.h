@@ -52,8 +52,7 @@ struct RunningProgram
         options.listOverride = std::move(list);
         state::StartupResult started = state::runStartup(store, options, startupUi);
         state.emplace(store, started.copies, folder);
-        if (!started.listMissing && !started.loadError)
-            state->setList(started.table);
+        state->setList(started.table, started.listPath, started.listEntry);
     }
 
     // The setting copies the window will load; change them before open().

@@ -13,6 +13,8 @@
 
 using testsupport::ScriptedFileChooser;
 
+Q_DECLARE_METATYPE(ui::MessageButtons)
+
 class TestDialogSeams : public QObject
 {
     Q_OBJECT
@@ -21,6 +23,7 @@ private slots:
     void nameFilters_data();
     void nameFilters();
     void commonDialogRemembers();
+    void messageBoxAsksInJapanese_data();
     void messageBoxAsksInJapanese();
 };
 
@@ -69,8 +72,22 @@ void TestDialogSeams::commonDialogRemembers()
     QCOMPARE(dialog.fileName(), QStringLiteral("/lists/a.csv"));
 }
 
+void TestDialogSeams::messageBoxAsksInJapanese_data()
+{
+    QTest::addColumn<ui::MessageButtons>("kind");
+    QTest::addColumn<QString>("yes");
+    QTest::addColumn<QString>("no");
+    QTest::newRow("OK, キャンセル") << ui::MessageButtons::OkCancel << "OK"
+                                    << "キャンセル";
+    QTest::newRow("はい, いいえ") << ui::MessageButtons::YesNo << "はい"
+                                  << "いいえ";
+}
+
 void TestDialogSeams::messageBoxAsksInJapanese()
 {
+    QFETCH(ui::MessageButtons, kind);
+    QFETCH(QString, yes);
+    QFETCH(QString, no);
     QStringList buttons;
     QString defaultButton, title;
     // Acts once the box's exec() has started.
@@ -82,18 +99,17 @@ void TestDialogSeams::messageBoxAsksInJapanese()
             buttons << b->text();
         defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == QStringLiteral("キャンセル"))
+            if (b->text() == no)
                 b->click();
     });
     ui::QtMessageBoxes boxes;
-    const ui::MessageAnswer answer = boxes.show(
-        nullptr, {"「vevoz君 for Windows」 を終了しますか？　", "終了確認",
-                  ui::MessageIcon::Question, ui::MessageButtons::OkCancel, ui::MessageAnswer::Ok});
+    const ui::MessageAnswer answer =
+        boxes.show(nullptr, {"「vevoz君 for Windows」 を終了しますか？　", "終了確認",
+                             ui::MessageIcon::Question, kind, ui::MessageAnswer::Ok});
     QCOMPARE(answer, ui::MessageAnswer::Cancel);
     QCOMPARE(title, QStringLiteral("終了確認"));
-    buttons.sort();
-    QCOMPARE(buttons, (QStringList{"OK", "キャンセル"}));
-    QCOMPARE(defaultButton, QStringLiteral("OK"));
+    QCOMPARE(buttons, (QStringList{yes, no}));
+    QCOMPARE(defaultButton, yes);
 }
 
 QTEST_MAIN(TestDialogSeams)

@@ -42,10 +42,13 @@ MessageAnswer QtMessageBoxes::show(QWidget* parent, const MessageRequest& reques
     box.setTextFormat(Qt::PlainText);
     box.setText(toDisplayLines(request.text));
 
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    const bool yesNo = request.buttons == MessageButtons::YesNo;
+    QPushButton* ok = box.addButton(yesNo ? QStringLiteral("はい") : QStringLiteral("OK"),
+                                    QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
-    if (request.buttons == MessageButtons::OkCancel) {
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    if (request.buttons != MessageButtons::Ok) {
+        cancel = box.addButton(yesNo ? QStringLiteral("いいえ") : QStringLiteral("キャンセル"),
+                               QMessageBox::RejectRole);
         box.setEscapeButton(cancel);
     } else {
         box.setEscapeButton(ok);

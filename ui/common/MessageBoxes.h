@@ -18,7 +18,8 @@ enum class MessageIcon
 enum class MessageButtons
 {
     Ok,
-    OkCancel
+    OkCancel,
+    YesNo // はい and いいえ, answered as Ok and Cancel
 };
 enum class MessageAnswer
 {
@@ -55,6 +56,12 @@ public:
         return show(parent, {text, title, MessageIcon::Question, MessageButtons::OkCancel,
                              MessageAnswer::Ok}) == MessageAnswer::Ok;
     }
+    // はい (the default) or いいえ.
+    bool ask(QWidget* parent, const QString& text, const QString& title)
+    {
+        return show(parent, {text, title, MessageIcon::Question, MessageButtons::YesNo,
+                             MessageAnswer::Ok}) == MessageAnswer::Ok;
+    }
 };
 
 // Line ends as the program's texts carry them (CR, CR LF) turned into the
@@ -62,7 +69,7 @@ public:
 QString toDisplayLines(const QString& text);
 
 // The real boxes: QMessageBox with buttons reading "OK" and "キャンセル"
-// whatever the system's language.
+// (or "はい" and "いいえ") whatever the system's language.
 class QtMessageBoxes : public MessageBoxes
 {
 public:

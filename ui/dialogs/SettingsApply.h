@@ -49,8 +49,7 @@ struct Placement
 std::optional<QPointF> saveOptions(state::Settings& settings, const OptionChoices& choices,
                                    int currentTab, const Placement& window);
 
-// Applies the second tab: the opened folder becomes FolderName. The loaded
-// list stays; the next start reads the new folder.
+// Applies the second tab: the opened folder becomes FolderName.
 void saveFolder(state::Settings& settings, const QString& openedFolder);
 
 } // namespace ui

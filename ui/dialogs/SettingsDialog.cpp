@@ -101,9 +101,12 @@ SettingsDialog::SettingsDialog(state::ProgramState& state, UiServices& services,
     setFixedSize(scale.size(6600, 5400));
 }
 
-void SettingsDialog::run(state::ProgramState& state, UiServices& services, QWidget* mainWindow)
+void SettingsDialog::run(state::ProgramState& state, UiServices& services, QWidget* mainWindow,
+                         const std::function<void(QWidget*)>& folderSaved)
 {
     SettingsDialog dialog(state, services, mainWindow);
+    if (folderSaved)
+        connect(&dialog, &SettingsDialog::folderSaved, &dialog, [&] { folderSaved(&dialog); });
     dialog.move(centredOnScreen(services.screen, dialog.frameSize()));
     dialog.exec();
 }
@@ -155,6 +158,7 @@ void SettingsDialog::saveOptions()
 void SettingsDialog::saveFolder()
 {
     ui::saveFolder(state_.settings(), folder_->openedFolder());
+    emit folderSaved();
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QPushButton;
 class QTabWidget;
@@ -25,12 +26,17 @@ public:
     SettingsDialog(state::ProgramState& state, UiServices& services, QWidget* mainWindow);
 
     // Opens the dialog modally over the main window; returns once it closed.
-    static void run(state::ProgramState& state, UiServices& services, QWidget* mainWindow);
+    // `folderSaved` runs, over the dialog, each time the folder is applied.
+    static void run(state::ProgramState& state, UiServices& services, QWidget* mainWindow,
+                    const std::function<void(QWidget*)>& folderSaved = {});
 
     QTabWidget* tabs() const { return tabs_; }
     OptionsTab* optionsTab() const { return options_; }
     FolderTab* folderTab() const { return folder_; }
     QPushButton* button(int index) const { return buttons_.at(index); }
+
+signals:
+    void folderSaved();
 
 public slots:
     // The four buttons from the left: OK, キャンセル, 適用, ヘルプ.

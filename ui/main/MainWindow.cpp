@@ -2,9 +2,12 @@
 
 #include "DateTimeText.h"
 #include "ExportCommand.h"
+#include "FetchCommand.h"
 #include "PrefectureMap.h"
 #include "StatusBar.h"
+#include "state/Startup.h"
 #include "ui/common/JapaneseFont.h"
+#include "ui/common/PathText.h"
 #include "ui/dialogs/DeleteCommand.h"
 #include "ui/dialogs/FileCopyDialog.h"
 #include "ui/dialogs/RegionDialog.h"
@@ -15,9 +18,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMenu>
 #include <QTimer>
@@ -48,6 +53,7 @@ struct CommandDef
 const CommandDef kCommands[] = {
     {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save.svg",
      " 指定都道府県の保存 ", &MainWindow::saveTickedPrefectures},
+    {"mnuFileFetch", "最新の郵便番号一覧を取得(&G)...", {}, nullptr, nullptr, &MainWindow::fetchList},
     {"mnuFileEnd", "vevoz君 の終了(&X)...", {}, nullptr, nullptr, &MainWindow::requestEnd},
     {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy.svg", " ｺﾋﾟｰ ", &MainWindow::copyFile},
     {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename.svg", " 名前の変更 ",
@@ -75,7 +81,7 @@ struct MenuDef
 };
 
 const MenuDef kMenus[] = {
-    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "-mnuFileDummy", "mnuFileEnd"}},
+    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "mnuFileFetch", "-mnuFileDummy", "mnuFileEnd"}},
     {"mnuEdit",
      "編集(&E)",
      {"mnuEditCopy", "mnuEditRename", "mnuEditSentaku_HiSentaku", "-mnuEditDummy",
@@ -95,6 +101,27 @@ constexpr const char* kToolbarButtons[] = {
 };
 constexpr int kToolbarPositions = int(std::size(kToolbarButtons));
 
+// One local file, as a file manager drags it.
+std::optional<std::filesystem::path> droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls[0].isLocalFile())
+        return std::nullopt;
+    return toPath(urls[0].toLocalFile());
+}
+
+QString listStatusText(const state::ProgramState& state)
+{
+    if (!state.listLoaded())
+        return QStringLiteral("一覧は読み込まれていません");
+    QString text = QStringLiteral("一覧: ") + fromPath(state.listFile());
+    if (!state.listEntry().empty())
+        text += QStringLiteral(" の ") + QString::fromStdString(state.listEntry());
+    const QString rows =
+        QLocale(QLocale::Japanese, QLocale::Japan).toString(qint64(state.list().rowCount()));
+    return text + QStringLiteral("（%1 件）").arg(rows);
+}
+
 } // namespace
 
 MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget* parent)
@@ -113,6 +140,10 @@ MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget
     createActions();
     createMenus();
     createToolbar();
+    setAcceptDrops(true);
+    fetch_ = new FetchCommand(state_, services_.messages, this);
+    connect(fetch_, &FetchCommand::listLoaded, this, &MainWindow::showListStatus);
+    listFolder_ = state_.settings().text(settings::Setting::FolderName);
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
@@ -221,6 +252,7 @@ void MainWindow::loadSettings()
     placeWindow();
     state_.setSelectedFile({});
     updateClock();
+    showListStatus();
 }
 
 // Where the stored position would leave the whole title bar off every screen
@@ -270,6 +302,50 @@ void MainWindow::saveTickedPrefectures()
     exportTicked(state_, ticks(), commonDialog_, services_.messages, this);
 }
 
+void MainWindow::fetchList()
+{
+    fetch_->run();
+}
+
+void MainWindow::offerListFetch()
+{
+    if (services_.messages.ask(this, fetchQuestion(state_), QStringLiteral("取得確認")))
+        fetchList();
+}
+
+void MainWindow::openList(const std::filesystem::path& file)
+{
+    const state::ListLoad load = state::loadNamedList(file);
+    if (const std::optional<state::ListWarning> warning = state::listWarning(load, true)) {
+        services_.messages.warn(this, QString::fromStdString(warning->text),
+                                QString::fromStdString(warning->title));
+        return;
+    }
+    state_.setList(load.table, load.listPath, load.listEntry);
+    showListStatus();
+}
+
+// A folder chosen in the settings takes effect at once, as it would at the
+// next start: its list, or start-up's warning and no list.
+void MainWindow::loadListOfNewFolder(QWidget* over)
+{
+    const std::string& folder = state_.settings().text(settings::Setting::FolderName);
+    if (folder == listFolder_)
+        return;
+    listFolder_ = folder;
+    const state::ListLoad load = state::loadConfiguredList(state_.settings().copies());
+    if (const std::optional<state::ListWarning> warning = state::listWarning(load))
+        services_.messages.warn(over, QString::fromStdString(warning->text),
+                                QString::fromStdString(warning->title));
+    state_.setList(load.table, load.listPath, load.listEntry);
+    showListStatus();
+}
+
+void MainWindow::showListStatus()
+{
+    statusBar_->setListText(listStatusText(state_));
+}
+
 void MainWindow::requestEnd()
 {
     saveCurrentPosition();
@@ -300,7 +376,8 @@ void MainWindow::deleteFile()
 
 void MainWindow::showSettings()
 {
-    SettingsDialog::run(state_, services_, this);
+    SettingsDialog::run(state_, services_, this,
+                        [this](QWidget* dialog) { loadListOfNewFolder(dialog); });
 }
 
 void MainWindow::showAbout()
@@ -384,6 +461,22 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     const CloseReason reason = event->spontaneous() ? CloseReason::User : CloseReason::Program;
     event->setAccepted(!refuseClose(reason));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const std::optional<std::filesystem::path> file = droppedFile(event->mimeData());
+    if (!file)
+        return;
+    event->acceptProposedAction();
+    // Messages wait until the drag is over: the file manager is still waiting.
+    QTimer::singleShot(0, this, [this, path = *file] { openList(path); });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -20,6 +20,7 @@ class QToolBar;
 
 namespace ui {
 
+class FetchCommand;
 class PrefectureMap;
 class StatusBar;
 
@@ -51,6 +52,7 @@ public:
     QWidget* background() const;
     QTimer* clockTimer() const { return timer_; }
     CommonDialog& commonDialog() { return commonDialog_; }
+    FetchCommand& fetchCommand() { return *fetch_; }
     Ticks ticks() const;
     void setTicks(const Ticks& ticks);
 
@@ -61,6 +63,12 @@ public:
 
 public slots:
     void saveTickedPrefectures();
+    void fetchList();
+    // Start-up found no list: offers to fetch it.
+    void offerListFetch();
+    // A list from outside (a dropped file) for this run; a refused one
+    // leaves the loaded list as it was.
+    void openList(const std::filesystem::path& file);
     void requestEnd();
     void copyFile();
     void renameFile();
@@ -81,6 +89,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -94,6 +104,8 @@ private:
     bool askToEnd();
     void endConfirmed();
     void commitData(QSessionManager& manager);
+    void loadListOfNewFolder(QWidget* over);
+    void showListStatus();
 
     state::ProgramState& state_;
     UiServices& services_;
@@ -103,6 +115,8 @@ private:
     QToolBar* toolbar_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QTimer* timer_ = nullptr;
+    FetchCommand* fetch_ = nullptr;
+    std::string listFolder_; // FolderName as the loaded list was looked for
     bool ended_ = false; // an end was confirmed: no further question
 };
 

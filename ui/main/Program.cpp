@@ -11,28 +11,13 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 #include <filesystem>
 
 namespace ui {
 
 namespace {
-
-// "--list <file>" or "--list=<file>": a list for this run only (the sample,
-// scripts). Made absolute before the current folder changes.
-std::optional<std::filesystem::path> listOverride(const QStringList& arguments)
-{
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == QLatin1String("--list") && i + 1 < arguments.size())
-            value = arguments[i + 1];
-        else if (arguments[i].startsWith(QLatin1String("--list=")))
-            value = arguments[i].mid(7);
-        if (!value.isEmpty())
-            return std::filesystem::absolute(toPath(value));
-    }
-    return std::nullopt;
-}
 
 // The toolkit's own dialogs in Japanese, whatever the system's language.
 void installJapaneseTranslations(QApplication& application)
@@ -44,6 +29,26 @@ void installJapaneseTranslations(QApplication& application)
 }
 
 } // namespace
+
+// Made absolute before the current folder changes.
+std::optional<std::filesystem::path> listArgument(const QStringList& arguments)
+{
+    bool optionsEnd = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QString value;
+        if (optionsEnd || !argument.startsWith(QLatin1Char('-')))
+            value = argument;
+        else if (argument == QLatin1String("--list") && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (argument.startsWith(QLatin1String("--list=")))
+            value = argument.mid(7);
+        optionsEnd = optionsEnd || argument == QLatin1String("--");
+        if (!value.isEmpty())
+            return std::filesystem::absolute(toPath(value));
+    }
+    return std::nullopt;
+}
 
 Program::Program(QApplication& application)
 {
@@ -58,30 +63,35 @@ Program::~Program() = default;
 
 MainWindow& Program::start(const QStringList& arguments)
 {
-    const std::optional<std::filesystem::path> list = listOverride(arguments);
+    const std::optional<std::filesystem::path> list = listArgument(arguments);
     const std::filesystem::path programFolder = platform::programFolder();
+    // An installed program keeps the user's files in the user's own folder.
+    const std::filesystem::path home = settings::defaultListFolder(programFolder);
     std::error_code ec;
-    std::filesystem::current_path(programFolder, ec);
+    std::filesystem::create_directories(home, ec);
+    std::filesystem::current_path(home, ec);
 
     store_ = settings::openUserStore();
 
     const QSizeF screen = screenTwips(screen_);
     state::StartupOptions options;
     options.programFolder = programFolder;
+    options.defaultFolder = home;
     options.screen = {screen.width(), screen.height()};
     options.listOverride = list;
 
     StartupMessages startupUi(messages_, clock_, screen_);
     state::StartupResult started = state::runStartup(*store_, options, startupUi);
-    state_.emplace(*store_, std::move(started.copies), programFolder);
-    if (!started.listMissing && !started.loadError)
-        state_->setList(std::move(started.table));
+    state_.emplace(*store_, std::move(started.copies), home);
+    state_->setList(std::move(started.table), started.listPath, started.listEntry);
 
     services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_, launcher_,
                                                         QLocale::system(),
                                                         [] { QCoreApplication::exit(0); }});
     window_ = std::make_unique<MainWindow>(*state_, *services_);
     window_->show();
+    if (started.listMissing && !list)
+        QTimer::singleShot(0, window_.get(), &MainWindow::offerListFetch);
     return *window_;
 }
 

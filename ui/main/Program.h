@@ -13,6 +13,7 @@
 #include "ui/common/UiServices.h"
 
 #include <QStringList>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -26,6 +27,11 @@ namespace ui {
 
 class MainWindow;
 
+// The list named on the command line: "--list <file>", "--list=<file>", or
+// a file named alone ("dozuzezo KEN_ALL.CSV", as a file manager opens it),
+// made absolute.
+std::optional<std::filesystem::path> listArgument(const QStringList& arguments);
+
 class Program
 {
 public:
@@ -33,8 +39,8 @@ public:
     explicit Program(QApplication& application);
     ~Program();
 
-    // Runs start-up and shows the main window. "--list <file>" loads that
-    // list for this run only; nothing about it is stored.
+    // Runs start-up and shows the main window. A list named on the command
+    // line (listArgument) is loaded for this run only; nothing about it is stored.
     MainWindow& start(const QStringList& arguments);
     // The event loop until the program ends; then the settings are flushed.
     int exec();

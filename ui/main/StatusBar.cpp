@@ -28,11 +28,27 @@ StatusBar::StatusBar(const TwipsScale& scale, QWidget* parent) : QWidget(parent)
         x += width;
     }
     resize(x, height);
+
+    list_ = new QLabel(panels_[0]);
+    list_->setObjectName(QStringLiteral("StatusBar1_List"));
+    list_->setIndent(3);
+    list_->setGeometry(panels_[0]->contentsRect());
+    list_->setForegroundRole(QPalette::PlaceholderText);
+    list_->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void StatusBar::setPanelText(int panelNumber, const QString& text)
 {
     panel(panelNumber)->setText(text);
+    if (panelNumber == 1)
+        list_->setVisible(text.isEmpty());
+}
+
+void StatusBar::setListText(const QString& text)
+{
+    // A long path gives way in its middle: the count at the end stays.
+    const int room = list_->contentsRect().width() - 2 * list_->indent();
+    list_->setText(list_->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
 }
 
 QString StatusBar::panelText(int panelNumber) const

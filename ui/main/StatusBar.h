@@ -26,6 +26,10 @@ public:
     QString panelText(int panel) const;
     QLabel* panel(int panel) const;
 
+    // Which list is loaded: shown in panel 1, greyed, while it has no hint.
+    void setListText(const QString& text);
+    QLabel* listLabel() const { return list_; }
+
 signals:
     void doubleClicked();
 
@@ -34,6 +38,7 @@ protected:
 
 private:
     std::array<QLabel*, kPanelCount> panels_{};
+    QLabel* list_ = nullptr;
 };
 
 } // namespace ui

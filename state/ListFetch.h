@@ -1,0 +1,57 @@
+#pragma once
+// What a fetch of the published list decides without the network: what to
+// ask the server, and whether and where a downloaded archive replaces the
+// list. Nothing is replaced before the whole download has been checked.
+
+#include "postal/PostalList.h"
+#include "state/Settings.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace state {
+
+// The last fetch's validators, sent so that an unchanged edition is not
+// fetched again; empty where the file that fetch wrote has changed or gone
+// since (the folder changed, an export saved over it).
+struct ListValidators
+{
+    std::string etag;
+    std::string lastModified;
+};
+ListValidators fetchValidators(const SettingCopies& copies);
+
+// Where a fetched list goes: the list start-up reads in FolderName, kept in
+// its form (an unzipped list gets the list's bytes, an archive the
+// archive's); ken_all.zip where the folder holds none.
+struct FetchTarget
+{
+    std::filesystem::path file;
+    bool archive = true;
+};
+FetchTarget fetchTarget(const SettingCopies& copies);
+
+struct FetchInstall
+{
+    enum class Outcome
+    {
+        Stored,
+        Refused,   // the download is no list: `problem` says why
+        NotStored, // the list was good but could not be written
+    };
+    Outcome outcome = Outcome::Refused;
+    std::string problem;
+    std::shared_ptr<const postal::PostalList> list; // Stored: the new list, checked
+    std::filesystem::path file;
+    std::string entry;
+};
+
+// Checks `archive` (the download, named `shownAs` in messages) as the list
+// reader checks ken_all.zip, then replaces the list atomically. Once it is
+// stored, the validators that came with it are remembered for the next fetch.
+FetchInstall installFetchedList(std::string_view archive, const std::string& shownAs,
+                                const ListValidators& received, Settings& settings);
+
+} // namespace state

@@ -1,0 +1,409 @@
+// Where the window's list comes from besides start-up: fetched from a web
+// server (one on 127.0.0.1 that the test runs), dropped on the window, a
+// folder chosen in the settings, a file named on the command line. Whatever
+// fails leaves the loaded list and the files as they were.
+
+#include "ModalDialogs.h"
+#include "RunningProgram.h"
+
+#include "tests/postal/ListLines.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ZipPacking.h"
+#include "ui/dialogs/FolderTab.h"
+#include "ui/dialogs/SettingsDialog.h"
+#include "ui/main/FetchCommand.h"
+#include "ui/main/Program.h"
+#include "ui/main/StatusBar.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using settings::Setting;
+using testlines::line;
+using testsupport::readFile;
+using testsupport::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOldList = line("01101") + line("01102");
+const std::string kNewList = line("13101") + line("14101") + line("47201");
+
+QByteArray archive(const std::string& list, bool badCrc = false)
+{
+    testsupport::TempDir dir;
+    testsupport::packZip(dir / "ken_all.zip", {{"KEN_ALL.CSV", list}});
+    if (badCrc)
+        testsupport::patchFirstEntry(dir / "ken_all.zip", testsupport::ZipField::Crc, 7);
+    return QByteArray::fromStdString(readFile(dir / "ken_all.zip"));
+}
+
+// Every file in a folder with its bytes: nothing changed, nothing left over.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        files[entry.path().filename().string()] = readFile(entry.path());
+    return files;
+}
+
+QString text(const fs::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+} // namespace
+
+class TestListLoading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void fetch_data();
+    void fetch();
+    void otherSources_data();
+    void otherSources();
+    void listArgument_data();
+    void listArgument();
+
+private:
+    // The program started on `holds` in its list folder: ken_all.csv or
+    // ken_all.zip with the old list, nothing, or a folder that is gone.
+    void start(const QString& holds);
+    QString listStatus() const { return window_->statusPanels()->listLabel()->text(); }
+    const ui::MessageRequest* lastMessage() const
+    {
+        const auto& shown = program_->fake.messages.shown;
+        return shown.isEmpty() ? nullptr : &shown.last();
+    }
+
+    std::optional<testsupport::TempDir> dir_;
+    fs::path listFolder_;
+    std::optional<testsupport::MemorySettingsStore> store_;
+    std::optional<testsupport::RunningProgram> program_;
+    ui::MainWindow* window_ = nullptr;
+    std::optional<testsupport::LoopbackHttpServer> server_;
+};
+
+void TestListLoading::init()
+{
+    program_.reset();
+    server_.emplace();
+    dir_.emplace();
+    store_.emplace();
+}
+
+void TestListLoading::start(const QString& holds)
+{
+    listFolder_ = dir_->path() / "lists";
+    fs::create_directory(listFolder_);
+    if (holds == "ken_all.csv")
+        writeFile(listFolder_ / "ken_all.csv", kOldList);
+    else if (holds == "ken_all.zip")
+        testsupport::packZip(listFolder_ / "ken_all.zip", {{"KEN_ALL.CSV", kOldList}});
+    else if (holds == "gone")
+        listFolder_ /= "gone";
+    store_->preset("Config", "OptLogo", "0");
+    store_->preset("Config", "FolderName", listFolder_.string());
+    store_->preset("Config", "ListUrl", server_->url("/ken_all.zip").toString().toStdString());
+    program_.emplace(*store_, dir_->path());
+    window_ = &program_->open();
+    window_->fetchCommand().limits = {500, 64 << 10};
+}
+
+void TestListLoading::fetch_data()
+{
+    QTest::addColumn<QString>("holds");  // the list folder at start
+    QTest::addColumn<QString>("before"); // "fetched": once already; "saved over": and then changed
+    QTest::addColumn<QByteArray>("status"); // of the answer to this fetch
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("sent"); // of the body; -1 all
+    QTest::addColumn<bool>("stall");
+    // "menu"; "yes" or "no" to start-up's question; "キャンセル" or "Esc" while it runs
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("conditional"); // the request asked "changed since?"
+    QTest::addColumn<QString>("message");  // in the last box; empty: none after any question
+    QTest::addColumn<QString>("stored");   // the file replaced; empty: nothing changed
+
+    const QByteArray ok = "200 OK";
+    const QByteArray etag = "ETag: \"v2\"\r\n";
+    const QByteArray zip = archive(kNewList);
+    const QString got = "郵便番号一覧を取得しました（3 件）。";
+    // clang-format off
+    QTest::newRow("unzipped list replaced by the list")
+        << "ken_all.csv" << "" << ok << etag << zip << -1 << false << "menu" << false << got << "ken_all.csv";
+    QTest::newRow("archive replaced by the archive")
+        << "ken_all.zip" << "" << ok << etag << zip << -1 << false << "menu" << false << got << "ken_all.zip";
+    QTest::newRow("start-up's question, yes: archive where none was")
+        << "" << "" << ok << QByteArray() << zip << -1 << false << "yes" << false << got << "ken_all.zip";
+    QTest::newRow("start-up's question, no: nothing asked of the server")
+        << "" << "" << ok << etag << zip << -1 << false << "no" << false << "" << "";
+    QTest::newRow("redirect followed")
+        << "ken_all.csv" << "" << QByteArray("302 Found") << QByteArray("Location: /moved.zip\r\n") << zip << -1
+        << false << "menu" << false << got << "ken_all.csv";
+    QTest::newRow("unchanged edition not fetched again")
+        << "ken_all.csv" << "fetched" << QByteArray("304 Not Modified") << etag << QByteArray() << -1 << false
+        << "menu" << true << "郵便番号一覧は最新です。" << "";
+    QTest::newRow("a list saved over the fetched one is fetched whole")
+        << "ken_all.csv" << "saved over" << QByteArray("304 Not Modified") << etag << QByteArray() << -1 << false
+        << "menu" << false << "サーバーの応答は「304 Not Modified」でした。" << "";
+    QTest::newRow("404 names the address and the reason")
+        << "ken_all.csv" << "" << QByteArray("404 Not Found") << QByteArray() << QByteArray("gone") << -1 << false
+        << "menu" << false << "サーバーの応答は「404 Not Found」でした。" << "";
+    QTest::newRow("connection cut mid-body")
+        << "ken_all.zip" << "" << ok << etag << zip << 100 << false << "menu" << false << "から取得できませんでした"
+        << "";
+    QTest::newRow("damaged archive")
+        << "ken_all.csv" << "" << ok << etag << archive(kNewList, true) << -1 << false << "menu" << false
+        << "CRC が一致しません" << "";
+    QTest::newRow("a damaged list in a sound archive")
+        << "ken_all.csv" << "" << ok << etag << archive(kNewList + line("13102", "町", "東京都", ",0\r\n")) << -1
+        << false << "menu" << false << "の「KEN_ALL.CSV」を読み込めません: 4 行目" << "";
+    QTest::newRow("foreign file")
+        << "ken_all.zip" << "" << ok << etag << QByteArray("<html>moved</html>") << -1 << false << "menu" << false
+        << "「ken_all.zip」は zip 書庫ではありません。" << "";
+    QTest::newRow("stall") << "ken_all.csv" << "" << ok << etag << zip << 100 << true << "menu" << false
+                           << "0.5 秒のあいだ、データが届きませんでした。" << "";
+    for (const char* cancel : {"キャンセル", "Esc"})
+        QTest::addRow("cancelled by %s", cancel) << "ken_all.csv" << "" << ok << etag << QByteArray(60'000, 'P')
+                                                 << 40'000 << true << cancel << false << "" << "";
+    QTest::newRow("size limit")
+        << "ken_all.csv" << "" << ok << etag << QByteArray(100'000, 'P') << -1 << false << "menu" << false
+        << "大きさが上限の 65536 バイト を超えています。" << "";
+    QTest::newRow("folder gone: nothing stored, nothing loaded")
+        << "gone" << "" << ok << etag << zip << -1 << false << "menu" << false << "を保存できませんでした。"
+        << "";
+    // clang-format on
+}
+
+void TestListLoading::fetch()
+{
+    QFETCH(QString, holds);
+    QFETCH(QString, before);
+    QFETCH(QByteArray, status);
+    QFETCH(QByteArray, headers);
+    QFETCH(QByteArray, body);
+    QFETCH(int, sent);
+    QFETCH(bool, stall);
+    QFETCH(QString, how);
+    QFETCH(bool, conditional);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+
+    start(holds);
+    auto& messages = program_->fake.messages;
+    const QMenu* fileMenu = window_->menuBar()->findChild<QMenu*>("mnuFile");
+    QStringList items;
+    for (const QAction* action : fileMenu->actions())
+        items << action->objectName() + " " + action->text();
+    QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
+                                 "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
+                                 "mnuFileEnd vevoz君 の終了(&X)..."}));
+    const QString url = server_->url("/ken_all.zip").toString();
+    auto fetchNow = [&] {
+        window_->findChild<QAction*>("mnuFileFetch")->trigger();
+        QTRY_VERIFY(!window_->fetchCommand().running());
+    };
+    if (!before.isEmpty()) {
+        server_->responses["/ken_all.zip"] = {"200 OK", "ETag: \"v1\"\r\n", archive(kOldList)};
+        fetchNow();
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(store_->read("Config", "ListETag"), "\"v1\"");
+        if (before == "saved over")
+            writeFile(listFolder_ / "ken_all.csv", kOldList + line("01103"));
+        messages.shown.clear();
+        server_->requests.clear();
+    }
+    server_->responses["/ken_all.zip"] = {status, headers, body, sent, stall};
+    server_->responses["/moved.zip"] = {"200 OK", {}, body};
+    const auto filesBefore = snapshot(listFolder_);
+    const std::size_t rowsBefore = program_->state->list().rowCount();
+    const QString statusBefore = listStatus();
+
+    const bool cancelled = how == "キャンセル" || how == "Esc";
+    if (how == "menu" || cancelled) {
+        window_->findChild<QAction*>("mnuFileFetch")->trigger();
+    } else {
+        messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
+        window_->offerListFetch();
+        const ui::MessageRequest& question = messages.shown.value(0);
+        QCOMPARE(question.title, QStringLiteral("取得確認"));
+        QCOMPARE(question.icon, ui::MessageIcon::Question);
+        QCOMPARE(question.buttons, ui::MessageButtons::YesNo);
+        QCOMPARE(question.defaultButton, ui::MessageAnswer::Ok);
+        QVERIFY2(question.text.startsWith("最新の郵便番号一覧を今すぐ取得しますか？　\n\n取得元: " +
+                                          url + "\n保存先: " + text(listFolder_)),
+                 qPrintable(question.text));
+        messages.shown.clear();
+    }
+    if (cancelled) {
+        QPointer<QProgressDialog> progress = window_->fetchCommand().progress();
+        QTRY_VERIFY2(progress && progress->labelText().contains("40,000 / 60,000"),
+                     qPrintable(progress ? progress->labelText() : lastMessage()->text));
+        QCOMPARE(progress->windowTitle(), QStringLiteral("郵便番号一覧の取得"));
+        QVERIFY2(progress->labelText().contains(url) &&
+                     progress->labelText().endsWith(" バイト受信"),
+                 qPrintable(progress->labelText()));
+        QPushButton* cancel = progress->findChild<QPushButton*>();
+        QCOMPARE(cancel->text(), QStringLiteral("キャンセル"));
+        QApplication::setActiveWindow(progress);
+        QVERIFY(QTest::qWaitForWindowActive(progress));
+        if (how == "Esc")
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            cancel->click();
+    }
+    QTRY_VERIFY(!window_->fetchCommand().running());
+    QTest::qWait(cancelled ? 700 : 0); // past the stall limit: a cancel says nothing later either
+
+    QCOMPARE(server_->requests.size(), how == "no" ? 0 : status.startsWith("302") ? 2 : 1);
+    if (!server_->requests.isEmpty())
+        QCOMPARE(server_->requests[0].contains("If-None-Match: \"v1\"\r\n"), conditional);
+    if (message.isEmpty()) {
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.value(0).text));
+    } else {
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(lastMessage()->title, QStringLiteral("取得確認"));
+        const bool failed = stored.isEmpty() && !message.contains("最新");
+        QCOMPARE(lastMessage()->icon,
+                 failed ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
+        QVERIFY2(lastMessage()->text.contains(message), qPrintable(lastMessage()->text));
+        QCOMPARE(lastMessage()->text.contains("「" + url + "」 から"),
+                 failed && !message.contains("保存"));
+    }
+
+    auto filesAfter = filesBefore;
+    if (stored.isEmpty()) {
+        QCOMPARE(program_->state->list().rowCount(), rowsBefore);
+        QCOMPARE(listStatus(), statusBefore);
+    } else {
+        filesAfter[stored.toStdString()] = stored.endsWith(".csv") ? kNewList : body.toStdString();
+        QCOMPARE(program_->state->list().rowCount(), std::size_t(3));
+        QCOMPARE(listStatus(), "一覧: " + text(listFolder_ / stored.toStdString()) +
+                                   (stored.endsWith(".zip") ? " の KEN_ALL.CSV" : "") + "（3 件）");
+        QCOMPARE(store_->read("Config", "ListETag"), headers.contains("ETag") ? "\"v2\"" : "");
+    }
+    QVERIFY(snapshot(listFolder_) == filesAfter);
+    // Validators only from a fetch that stored its list; the address never written back.
+    QVERIFY(!store_->contains("Config", "ListETag") || !before.isEmpty() || !stored.isEmpty());
+    for (const auto& write : store_->writes())
+        QVERIFY(write.key != "ListUrl");
+}
+
+void TestListLoading::otherSources_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("file");  // dropped, or where the settings' folder goes
+    QTest::addColumn<int>("rows");      // loaded afterwards; -1: none
+    QTest::addColumn<QString>("title"); // of the one message; empty: none
+    QTest::addColumn<QString>("status");
+
+    // clang-format off
+    QTest::newRow("KEN_ALL.CSV dropped") << "drop" << "new/KEN_ALL.CSV" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
+    QTest::newRow("ken_all.zip dropped") << "drop" << "new/ken_all.zip" << 3 << ""
+                                         << "new/ken_all.zip の KEN_ALL.CSV（3 件）";
+    QTest::newRow("damaged list dropped") << "drop" << "bad/KEN_ALL.CSV" << 2 << "ファイル確認"
+                                          << "lists/ken_all.csv（2 件）";
+    QTest::newRow("OK on another folder") << "OK" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
+    QTest::newRow("適用 on another folder") << "適用" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
+    QTest::newRow("OK on a folder without a list") << "OK" << "empty" << -1 << "フォルダ確認"
+                                                   << "一覧は読み込まれていません";
+    QTest::newRow("OK on the same folder") << "OK" << "lists" << 2 << "" << "lists/ken_all.csv（2 件）";
+    // clang-format on
+}
+
+void TestListLoading::otherSources()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, file);
+    QFETCH(int, rows);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+
+    for (const char* folder : {"new", "bad", "empty"})
+        fs::create_directory(dir_->path() / folder);
+    writeFile(dir_->path() / "new/KEN_ALL.CSV", kNewList);
+    testsupport::packZip(dir_->path() / "new/ken_all.zip", {{"KEN_ALL.CSV", kNewList}});
+    writeFile(dir_->path() / "bad/KEN_ALL.CSV", kNewList + "13101,\"cut");
+    start("ken_all.csv");
+    QCOMPARE(listStatus(), "一覧: " + text(listFolder_ / "ken_all.csv") + "（2 件）");
+    window_->prefectureBox(12)->setChecked(false);
+    // Changed after start-up: read again only where the folder changes.
+    writeFile(listFolder_ / "ken_all.csv", kOldList + line("01103"));
+    const fs::path path = dir_->path() / file.toStdString();
+
+    if (how == "drop") {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(text(path))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_, &drop);
+        QTest::qWait(20); // the list is opened once the drop is over
+    } else {
+        int rowsWhileOpen = -2;
+        testsupport::ModalDialogs dialogs([&](QDialog* d) {
+            auto* dialog = static_cast<ui::SettingsDialog*>(d);
+            if (file != "lists")
+                dialog->folderTab()->openFolder(text(path));
+            dialog->tabs()->setCurrentIndex(1);
+            dialog->clickButton(how == "OK" ? 0 : 2);
+            rowsWhileOpen =
+                program_->state->listLoaded() ? int(program_->state->list().rowCount()) : -1;
+        });
+        window_->showSettings();
+        QCOMPARE(dialogs.shown, QStringList{"SETTEI"});
+        QCOMPARE(rowsWhileOpen, rows);
+    }
+
+    QCOMPARE(program_->state->listLoaded() ? int(program_->state->list().rowCount()) : -1, rows);
+    QVERIFY2(listStatus().endsWith(status), qPrintable(listStatus()));
+    const auto& shown = program_->fake.messages.shown;
+    QCOMPARE(shown.size(), title.isEmpty() ? 0 : 1);
+    if (!title.isEmpty()) {
+        QCOMPARE(shown[0].title, title);
+        QCOMPARE(shown[0].icon, ui::MessageIcon::Warning);
+        QVERIFY2(shown[0].text.endsWith(how == "drop" ? "これまでの一覧をそのまま使います。  "
+                                                      : "フォルダを設定して下さい。  "),
+                 qPrintable(shown[0].text));
+    }
+    QVERIFY(!window_->prefectureBox(12)->isChecked());
+    QVERIFY(window_->prefectureBox(13)->isChecked());
+}
+
+void TestListLoading::listArgument_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("list"); // relative to the current folder; empty: none
+    QTest::newRow("none") << QStringList{"dozuzezo"} << "";
+    QTest::newRow("a file alone, as a file manager opens it")
+        << QStringList{"dozuzezo", "KEN_ALL.CSV"} << "KEN_ALL.CSV";
+    QTest::newRow("--list") << QStringList{"dozuzezo", "--list", "a.zip", "b.csv"} << "a.zip";
+    QTest::newRow("--list=") << QStringList{"dozuzezo", "--list=a.csv"} << "a.csv";
+    QTest::newRow("other options skipped") << QStringList{"dozuzezo", "-x", "b.csv"} << "b.csv";
+    QTest::newRow("after --, a name with a dash")
+        << QStringList{"dozuzezo", "--", "-b.csv"} << "-b.csv";
+}
+
+void TestListLoading::listArgument()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, list);
+    const std::optional<fs::path> got = ui::listArgument(arguments);
+    QCOMPARE(got.has_value(), !list.isEmpty());
+    if (got)
+        QCOMPARE(*got, fs::current_path() / list.toStdString());
+}
+
+QTEST_MAIN(TestListLoading)
+#include "TestListLoading.moc"
