@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SafeFileWriter.h"
 
+#include <new>
 #include <ostream>
 
 namespace cli {
@@ -78,8 +79,8 @@ std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::s
             }
             return args[++i];
         };
-        if (a == "-h" || a == "--help") {
-            result.help = true;
+        if (a == "-h" || a == "--help" || a == "--version") {
+            (a == "--version" ? result.version : result.help) = true;
             return result;
         } else if (a == "-a" || a == "--all") {
             result.chosen = postal::PrefectureSet::all();
@@ -119,8 +120,21 @@ std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::s
     return result;
 }
 
-int runExport(const std::vector<std::string>& args, const DefaultList& defaultList,
-              std::ostream& out, std::ostream& err)
+namespace {
+
+// The help or the version: a failed write to standard output is a failure
+// like any other.
+int print(const std::string& text, std::ostream& out, std::ostream& err)
+{
+    if (!(out << text).flush()) {
+        err << kProgram << ": 標準出力に書き込めませんでした。\n";
+        return WriteError;
+    }
+    return Ok;
+}
+
+int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defaultList, std::ostream& out,
+                  std::ostream& err, bool& writing)
 {
     std::string problem;
     auto parsed = parseArgs(args, problem);
@@ -128,10 +142,10 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         err << kProgram << ": " << problem << "\n" << kProgram << " --help で使い方を表示します。\n";
         return UsageError;
     }
-    if (parsed->help) {
-        out << usage();
-        return Ok;
-    }
+    if (parsed->help)
+        return print(usage(), out, err);
+    if (parsed->version)
+        return print(std::string(kProgram) + " (vevoz君) " DOZUZEZO_VERSION "\n", out, err);
     std::optional<std::filesystem::path> asked = parsed->list;
     if (!asked) {
         asked = defaultList(problem);
@@ -158,6 +172,7 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         err << "を読み込めません: " << loaded.problem() << "\n";
         return ListError;
     }
+    writing = true;
     if (writesStandardOutput(parsed->output)) {
         StreamSink sink(out);
         if (!postal::writeSelection(*loaded.list, parsed->chosen, sink) || !out.flush()) {
@@ -166,11 +181,27 @@ int runExport(const std::vector<std::string>& args, const DefaultList& defaultLi
         }
         return Ok;
     }
-    if (const auto writeError = postal::exportToFile(*loaded.list, parsed->chosen, parsed->output)) {
+    // A pipe nobody reads yet is waited for, as a shell's redirection waits.
+    if (const auto writeError =
+            postal::exportToFile(*loaded.list, parsed->chosen, parsed->output, platform::PipeReader::Wait)) {
         err << kProgram << ": 保存できませんでした: " << writeError->reason() << "\n";
         return WriteError;
     }
     return Ok;
+}
+
+} // namespace
+
+int runExport(const std::vector<std::string>& args, const DefaultList& defaultList,
+              std::ostream& out, std::ostream& err)
+{
+    bool writing = false;
+    try {
+        return exportAsAsked(args, defaultList, out, err, writing);
+    } catch (const std::bad_alloc&) {
+        err << kProgram << ": メモリが不足しています（" << (writing ? "保存中" : "一覧の読み込み中") << "）。\n";
+        return writing ? WriteError : ListError;
+    }
 }
 
 } // namespace cli

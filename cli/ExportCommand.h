@@ -18,6 +18,7 @@ struct ExportArgs
     std::filesystem::path output;               // "-" is standard output
     postal::PrefectureSet chosen;
     bool help = false;
+    bool version = false;
 };
 
 enum ExitCode : int {

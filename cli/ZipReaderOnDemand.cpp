@@ -7,6 +7,7 @@
 #include "platform/ZipList.h"
 #include "platform/ZipReaderModule.h"
 
+#include <cerrno>
 #include <new>
 
 namespace platform {
@@ -25,22 +26,36 @@ struct Context
     std::string& entry;
     std::string errorEntry;
     std::string other;
+    bool outOfMemory = false;
 };
 
-// The receiver may throw (no memory); nothing may be thrown into the module.
+// The receiver may throw (no memory); nothing may be thrown into the module,
+// so that is noted here and thrown again once the module has returned.
+template <typename Call>
+auto noting(void* c, Call call, decltype(call()) otherwise)
+{
+    auto* context = static_cast<Context*>(c);
+    try {
+        return context->outOfMemory ? otherwise : call();
+    } catch (const std::bad_alloc&) {
+        context->outOfMemory = true;
+        return otherwise;
+    }
+}
+
 DozuzezoZipSink sinkFor(Context& context)
 {
     return {
         &context,
-        [](void* c, std::uint64_t size) { static_cast<Context*>(c)->receiver.expectSize(size); },
-        [](void* c, std::size_t size) -> char* {
-            try {
-                return static_cast<Context*>(c)->receiver.room(size).data();
-            } catch (const std::bad_alloc&) {
-                return nullptr;
-            }
+        [](void* c, std::uint64_t size) {
+            noting(c, [&] { return static_cast<Context*>(c)->receiver.expectSize(size), true; }, false);
         },
-        [](void* c, std::size_t count) { return static_cast<Context*>(c)->receiver.received(count) ? 1 : 0; },
+        [](void* c, std::size_t size) {
+            return noting(c, [&] { return static_cast<Context*>(c)->receiver.room(size).data(); }, nullptr);
+        },
+        [](void* c, std::size_t count) {
+            return noting(c, [&] { return static_cast<Context*>(c)->receiver.received(count) ? 1 : 0; }, 0);
+        },
         [](void* c, const char* listName, const char* entry, const char* other) {
             auto* context = static_cast<Context*>(c);
             context->entry = listName;
@@ -68,7 +83,12 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
     Context context{receiver, entryName, {}, {}};
     const DozuzezoZipSink sink = sinkFor(context);
     DozuzezoZipFailure failure{};
-    if (read(pathText(path).c_str(), limit, &sink, &failure) == 0)
+    const int refused = read(pathText(path).c_str(), limit, &sink, &failure);
+    // No memory on either side of the module: ENOMEM is how it says so.
+    if (context.outOfMemory ||
+        (refused && failure.kind == int(ZipError::Kind::CannotOpen) && failure.sysError == ENOMEM))
+        throw std::bad_alloc();
+    if (!refused)
         return std::nullopt;
     ZipError error{static_cast<ZipError::Kind>(failure.kind), path};
     error.entry = context.errorEntry;

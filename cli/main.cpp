@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <new>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -58,14 +59,10 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     const Utf8Console console;
 #endif
-    std::vector<std::string> args = arguments(argc, argv);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-l" || args[i] == "--list" || args[i] == "-o" || args[i] == "--output") {
-            ++i;  // a file may be called anything
-        } else if (args[i] == "--version") {
-            std::cout << "dozuzezo-export (vevoz君) " DOZUZEZO_VERSION "\n";
-            return std::cout.flush() ? 0 : 4;
-        }
+    try {
+        return cli::runExport(arguments(argc, argv), cli::configuredList, std::cout, std::cerr);
+    } catch (const std::bad_alloc&) {  // before anything was read
+        std::cerr << "dozuzezo-export: メモリが不足しています。\n";
+        return cli::ListError;
     }
-    return cli::runExport(args, cli::configuredList, std::cout, std::cerr);
 }

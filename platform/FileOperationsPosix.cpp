@@ -1,4 +1,5 @@
 #include "FileOperationsSystem.h"
+#include "WriteTarget.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -109,14 +110,10 @@ std::optional<FileError> checkFolder(const fs::path& target)
     return std::nullopt;
 }
 
-// The hidden name beside `target` that its new content is written under; the
-// name is kept short enough that a long but valid target still fits.
+// The hidden name beside `target` that its new content is written under.
 std::string tempPattern(const fs::path& target)
 {
-    std::string stem = target.filename().native();
-    if (stem.size() > 200)
-        stem.resize(200);
-    return (folderOf(target) / ("." + stem + ".XXXXXX")).native();
+    return hiddenNameStart(target, 6).native() + "XXXXXX";
 }
 
 bool writeAll(int fd, const char* data, std::size_t size, int& error)
@@ -248,12 +245,9 @@ std::optional<FileError> writeTempCopy(OpenSource& source, const fs::path& sourc
 std::optional<FileError> copyIntoDevice(OpenSource& source, const fs::path& sourcePath,
                                         const fs::path& target)
 {
-    // Without a reader a pipe refuses at once (ENXIO) instead of hanging.
-    Descriptor out(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    Descriptor out(openDirect(target, false));
     if (out.get() < 0)
         return failure(Kind::CreateFailed, errno, target);
-    const int flags = ::fcntl(out.get(), F_GETFL);
-    ::fcntl(out.get(), F_SETFL, flags & ~O_NONBLOCK);
     if (auto error = copyBytes(source.fd.get(), sourcePath, out.get(), target))
         return error;
     if (const int error = out.close())

@@ -53,6 +53,37 @@ long long readSome(int fd, char* buffer, std::size_t size)
 int closeFile(int fd) { return ::_close(fd); }
 bool isFolder(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFDIR; }
 bool isPlain(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+// The system's times (100 ns since 1601) as nanoseconds since 1970.
+std::int64_t nanoseconds(const LARGE_INTEGER& t) { return (t.QuadPart - 116'444'736'000'000'000) * 100; }
+// Which file (volume and file index), its size and its times, as the system
+// keeps them: the C runtime knows only seconds, and no file index.
+std::optional<FileVersion> versionOf(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandle(file, &info) ||
+        !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        errno = windows::lastErrno();
+        return std::nullopt;
+    }
+    return FileVersion{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                       (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                       nanoseconds(basic.LastWriteTime), nanoseconds(basic.ChangeTime)};
+}
+std::optional<FileVersion> openedVersion(int fd, const Stat&)
+{
+    return versionOf(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
+}
+std::optional<FileVersion> versionAt(const std::filesystem::path& path)
+{
+    // Asking for attributes alone, which no other program's sharing refuses.
+    const windows::Handle file(CreateFileW(windows::systemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.valid() ? versionOf(file.get()) : std::nullopt;
+}
+// Nothing in a Windows folder opens as a socket or an absent device.
+std::optional<NotAFile> whatIsThere(const std::filesystem::path&, int) { return std::nullopt; }
 #else
 using Stat = struct stat;
 int openForReading(const std::filesystem::path& path, int& error)
@@ -66,17 +97,52 @@ long long readSome(int fd, char* buffer, std::size_t size) { return ::read(fd, b
 int closeFile(int fd) { return ::close(fd); }
 bool isFolder(const Stat& st) { return S_ISDIR(st.st_mode); }
 bool isPlain(const Stat& st) { return S_ISREG(st.st_mode); }
+std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+FileVersion versionOf(const Stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+}
+std::optional<FileVersion> openedVersion(int, const Stat& st) { return versionOf(st); }
+std::optional<FileVersion> versionAt(const std::filesystem::path& path)
+{
+    Stat st{};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return versionOf(st);
+}
+// What refused to open with ENXIO: a socket, or a device with nothing behind it.
+std::optional<NotAFile> whatIsThere(const std::filesystem::path& path, int error)
+{
+    Stat st{};
+    if (error != ENXIO || ::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return S_ISSOCK(st.st_mode) ? NotAFile::Socket : NotAFile::Device;
+}
 #endif
 
+// Why a file that would not open cannot be read: what it is, where it is
+// not a file at all.
+ReadError openError(const std::filesystem::path& path, int error)
+{
+    if (error == EISDIR)  // Windows says so before opening
+        return {ReadError::Kind::NotAFile, error, NotAFile::Folder};
+    if (const auto what = whatIsThere(path, error))
+        return {ReadError::Kind::NotAFile, error, *what};
+    return {ReadError::Kind::CannotOpen, error};
+}
+
 } // namespace
+
+std::optional<FileVersion> fileVersion(const std::filesystem::path& path) { return versionAt(path); }
 
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
                                   BlockReceiver& receiver)
 {
-    int openError = 0;
-    const int fd = openForReading(path, openError);
+    int error = 0;
+    const int fd = openForReading(path, error);
     if (fd < 0)
-        return ReadError{ReadError::Kind::CannotOpen, openError};
+        return openError(path, error);
     struct Closer
     {
         int fd;
@@ -87,14 +153,23 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
     if (statOf(fd, st) != 0)
         return ReadError{ReadError::Kind::CannotOpen, errno};
     if (isFolder(st))
-        return ReadError{ReadError::Kind::CannotOpen, EISDIR};
+        return ReadError{ReadError::Kind::NotAFile, EISDIR, NotAFile::Folder};
+    const bool plain = isPlain(st);
     std::uint64_t size = 0;
-    if (isPlain(st)) {
+    if (plain) {
         size = static_cast<std::uint64_t>(st.st_size);
         if (size > limit)
             return ReadError{ReadError::Kind::TooLarge, 0};
         receiver.expectSize(size);
     }
+    // Still the file opened, as it was then: a change meanwhile (another
+    // program rewriting it, or renaming another file over it) would leave
+    // us with bytes of two versions, or of none that exists.
+    const std::optional<FileVersion> opened = plain ? openedVersion(fd, st) : std::nullopt;
+    if (plain && !opened)
+        return ReadError{ReadError::Kind::CannotOpen, errno};
+    const auto unchanged = [&] { return fileVersion(path) == opened; };
+    const ReadError changed{ReadError::Kind::Changed, 0};
 
     std::uint64_t total = 0;
     for (std::size_t block = kFirstBlock;;) {
@@ -105,17 +180,23 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
                 continue;
             return ReadError{ReadError::Kind::ReadFailed, errno};
         }
-        if (n == 0)
+        if (n == 0) {
+            if (plain && (total != size || !unchanged()))
+                return changed;
             return std::nullopt;
+        }
         total += static_cast<std::uint64_t>(n);
-        // A file that grows while it is read, or a stream, is cut off here.
+        if (plain && total > size)
+            return changed;
+        // A stream is cut off here.
         if (total > limit)
             return ReadError{ReadError::Kind::TooLarge, 0};
+        // Refused by the receiver: a change meanwhile is the better reason.
         if (!receiver.received(static_cast<std::size_t>(n)))
-            return std::nullopt;
+            return plain && !unchanged() ? std::optional(changed) : std::nullopt;
         // After the first block, a plain file's rest in one go (and one byte
         // more, to see its end); then a byte, so that the end costs no room;
-        // a stream, or a file that grew, as it comes.
+        // a stream as it comes.
         if (total < size)
             block = std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1);
         else

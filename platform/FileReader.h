@@ -24,21 +24,42 @@ public:
     virtual bool received(std::size_t count) = 0;
 };
 
+// What stands where a file was to be read.
+enum class NotAFile { Folder, Socket, Device };
+
 struct ReadError
 {
     enum class Kind {
-        CannotOpen,  // missing, a folder, no permission (sysError)
+        CannotOpen,  // missing, no permission (sysError)
+        NotAFile,    // something that cannot be read as a file (what)
         ReadFailed,  // a read failed part-way (sysError)
         TooLarge,    // beyond the limit, from its size or while reading
+        Changed,     // the file changed, or another took its name, while it was read
     };
     Kind kind{};
     int sysError = 0;
+    NotAFile what{};
 };
 
 // Reads `path` (a file, pipe or device) to its end, or until the receiver
 // says stop. More than `limit` bytes is refused as soon as that is known.
+// A plain file must end at the size it had when opened and be the same
+// file, unchanged, when read: otherwise what was read may be half of one
+// version and half of another, and is refused.
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
                                   BlockReceiver& receiver);
+
+// What changes with a file's content: which file it is, its size, and its
+// modification and change times.
+struct FileVersion
+{
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modified = 0, changed = 0;  // nanoseconds
+    bool operator==(const FileVersion&) const = default;
+};
+
+// The version of the file `path` names now; nullopt when it names none.
+std::optional<FileVersion> fileVersion(const std::filesystem::path& path);
 
 // Blocks handed to the receiver: the first is small, so a file that is
 // plainly not a list is refused before much is read.

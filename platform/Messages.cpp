@@ -36,7 +36,7 @@ std::string systemErrorText(int e)
     case EBUSY:
     case ETXTBSY: return "ファイルが使用中です";
     case EXDEV: return "別のドライブへは置き換えられません";
-    case ENXIO: return "書き込む相手がありません";
+    case ENXIO: return "読み出す側のないパイプか、つながっていない装置です";
     case EPIPE: return "書き込む相手が閉じられました";
     case kFileInUse: return "他のプログラムが使用中です";
     default:

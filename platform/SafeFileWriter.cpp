@@ -1,5 +1,7 @@
 #include "SafeFileWriter.h"
 
+#include "WriteTarget.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -41,6 +43,8 @@ int replaceFile(const fs::path& temp, const fs::path& target, bool replacing)
     return windows::moveOnto(temp, target, replacing);
 }
 void removeTemp(const fs::path& temp) { DeleteFileW(windows::systemPath(temp).c_str()); }
+// NUL or a named pipe, which the C runtime need not see as what they are.
+bool deviceOrPipe(const fs::path& path) { return windows::isDeviceOrPipe(path); }
 #else
 int closeFd(int fd) { return ::close(fd); }
 int syncFd(int fd) { return ::fsync(fd); }
@@ -56,6 +60,7 @@ void removeTemp(const fs::path& temp)
     std::error_code ec;
     fs::remove(temp, ec);
 }
+bool deviceOrPipe(const fs::path&) { return false; }  // its status says so
 #endif
 
 // Temporary files a signal must remove: the path is written before the slot
@@ -166,7 +171,7 @@ void SafeFileWriter::discard()
     }
 }
 
-std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
+std::optional<WriteError> SafeFileWriter::open(const fs::path& target, PipeReader pipeReader)
 {
     discard();
     target_ = target;
@@ -203,15 +208,11 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
     const bool exists = fs::exists(st);
     if (exists && fs::is_directory(st))
         return error(WriteError::Kind::NotAFile, EISDIR);
-    if (exists && !fs::is_regular_file(st)) {
+    if ((exists && !fs::is_regular_file(st)) || deviceOrPipe(finalTarget)) {
         // A device or pipe: nothing there to keep or replace.
-#ifdef _WIN32
-        fd_ = ::_wopen(finalTarget.c_str(), _O_WRONLY | _O_BINARY);
-#else
-        fd_ = ::open(finalTarget.c_str(), O_WRONLY | O_CLOEXEC);
-#endif
+        fd_ = openDirect(finalTarget, pipeReader == PipeReader::Wait);
         if (fd_ < 0)
-            return error(WriteError::Kind::CreateFailed, errno);
+            return error(WriteError::Kind::WriteFailed, errno);
         direct_ = true;
         return std::nullopt;
     }
@@ -266,11 +267,8 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
     }
     claimSlot(temp_);
 #else
-    // Short enough that a long but valid name leaves room for the ending.
-    std::string name = ".";
-    name.append(finalTarget.filename().native(), 0, 200);
-    name += ".XXXXXX";
-    const fs::path patternPath = folder / name;
+    fs::path patternPath = hiddenNameStart(finalTarget, 6);
+    patternPath += "XXXXXX";
     std::string pattern = patternPath.native();
     // Signals are held while the name comes into being, so that it is
     // always known to the handler that removes it.
@@ -296,6 +294,12 @@ std::optional<WriteError> SafeFileWriter::open(const fs::path& target)
         mode = 0666 & ~mask;
     }
     ::fchmod(fd_, mode);
+    // A replaced file keeps its owner where we may give it (root); the mode
+    // again, as a change of owner clears set-id bits.
+    struct stat replaced {};
+    if (exists && ::stat(finalTarget.c_str(), &replaced) == 0 &&
+        ::fchown(fd_, replaced.st_uid, replaced.st_gid) == 0)
+        ::fchmod(fd_, mode);
 #endif
     target_ = finalTarget;
     replacing_ = exists;

@@ -48,6 +48,9 @@ inline constexpr int kFileInUse = -32;
 // A path as UTF-8 text, whatever the platform's own code page.
 std::string pathText(const std::filesystem::path& path);
 
+// A pipe with nobody reading it yet: waited for, or refused at once.
+enum class PipeReader { Wait, Refuse };
+
 class SafeFileWriter : public ByteSink
 {
 public:
@@ -58,8 +61,11 @@ public:
 
     // Creates the temporary file beside `target`. A link is followed, even a
     // dangling one, and the file it names is written. A pipe, a device or
-    // an already open descriptor (/dev/stdout) is written directly.
-    std::optional<WriteError> open(const std::filesystem::path& target);
+    // an already open descriptor (/dev/stdout) is written directly; a pipe
+    // nobody reads is waited for only where the caller says so, as a shell's
+    // redirection waits (a window must never hang on one).
+    std::optional<WriteError> open(const std::filesystem::path& target,
+                                   PipeReader pipeReader = PipeReader::Refuse);
     bool write(std::string_view bytes) override;
     // Puts the new file in the target's place. Before replacing an existing
     // file the new one is synced to disk, so a crash leaves the old or the

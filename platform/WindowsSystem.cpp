@@ -42,6 +42,21 @@ int heldOpen(const std::filesystem::path& path)
     return !probe.valid() && isInUse(GetLastError()) ? kFileInUse : 0;
 }
 
+bool isDeviceOrPipe(const std::filesystem::path& path)
+{
+    const std::wstring name = systemPath(path);
+    // Opened to be asked, a pipe would take its reader: known by its name.
+    constexpr wchar_t kPipes[] = L"\\\\.\\pipe\\";
+    constexpr int kLength = sizeof kPipes / sizeof kPipes[0] - 1;
+    if (name.size() > std::size_t(kLength) &&
+        CompareStringOrdinal(name.c_str(), kLength, kPipes, kLength, TRUE) == CSTR_EQUAL)
+        return true;
+    const Handle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.valid() && GetFileType(file.get()) != FILE_TYPE_DISK;
+}
+
 int moveOnto(const std::filesystem::path& from, const std::filesystem::path& to, bool replace)
 {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);

@@ -60,6 +60,10 @@ bool isInUse(DWORD code);
 // removed or replaced, else 0.
 int heldOpen(const std::filesystem::path& path);
 
+// True where `path` names a device (NUL, CON) or a named pipe (\\.\pipe\…):
+// something written in place, never replaced.
+bool isDeviceOrPipe(const std::filesystem::path& path);
+
 // Gives `from` the name `to`, replacing a file there where `replace` is set,
 // in one step and on disk when it returns; 0, or the errno value of the failure.
 int moveOnto(const std::filesystem::path& from, const std::filesystem::path& to, bool replace);

@@ -40,7 +40,7 @@ std::string systemText(int e)
     case EACCES:
     case EPERM: return "アクセスが拒否されました";
     case EIO: return "入出力エラーが発生しました";
-    case ENOMEM: return "メモリが足りません";
+    case ENOMEM: return "メモリが不足しています";
     case 0: return "原因は不明です";
     default: return "システムエラー " + std::to_string(e);
     }
@@ -91,6 +91,7 @@ std::string ZipError::message() const
                " バイト）を超えて展開されます。書庫が壊れています。";
     case Kind::Unsupported:
         return list + "は対応していない圧縮方式（" + std::to_string(method) + " 番）で圧縮されています。";
+    case Kind::Changed: return zip + "が読み込み中に変更されました。もう一度お試し下さい。";
     case Kind::ReaderMissing:
         return zip + "を読む部品を読み込めません（" + detail + "）。インストールし直して下さい。";
     }

@@ -37,6 +37,7 @@ struct ZipError
         LargerThanDeclared,  // inflates past its declared size
         Unsupported,         // a compression method we cannot inflate
         ReaderMissing,       // the program's zip reader could not be loaded
+        Changed,             // the archive changed while it was read
     };
     Kind kind;
     std::filesystem::path archive{};
@@ -61,7 +62,8 @@ bool looksLikeZip(const std::filesystem::path& path);
 
 // The one list inside the archive at `path`, checked against its CRC.
 // Memory stays within the archive's size plus the declared size of the list,
-// and no more than `limit` bytes are ever inflated.
+// and no more than `limit` bytes are ever inflated. An archive that changes
+// while it is read is refused; no memory throws std::bad_alloc.
 std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path,
                                                      std::uint64_t limit = kMaxListBytes);
 

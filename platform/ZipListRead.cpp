@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <new>
 #include <span>
 #include <system_error>
 
@@ -64,6 +66,8 @@ bool readAll(zip_file_t* file, std::span<char> out, std::size_t& filled, int& zi
         if (n < 0) {
             zip_error_t* e = zip_file_get_error(file);
             zipError = zip_error_code_zip(e);
+            if (zipError == ZIP_ER_MEMORY)
+                throw std::bad_alloc();
             sysError = zip_error_system_type(e) == ZIP_ET_SYS ? zip_error_code_system(e) : 0;
             return false;
         }
@@ -96,11 +100,13 @@ private:
 };
 
 // The list out of an archive libzip reads from `source`, which this takes
-// over; `error` already names the archive.
+// over; `error` already names the archive. What goes wrong after the archive
+// changed meanwhile (`changed`) is the change's fault, and a list read
+// whole from a changed archive is refused.
 std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
                                            std::uint64_t archiveSize, ZipError error,
                                            BlockReceiver& receiver, std::string& entryName,
-                                           std::uint64_t limit);
+                                           std::uint64_t limit, const std::function<bool()>& changed);
 
 } // namespace
 
@@ -109,8 +115,12 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 {
     ZipError error{ZipError::Kind::Damaged, path};
     entryName.clear();
+    // The archive as it was before it was read; what goes wrong after a
+    // change meanwhile is the change's fault.
+    std::optional<FileVersion> before;
+    const auto changed = [&] { return before && fileVersion(path) != before; };
     auto fail = [&](ZipError::Kind kind) {
-        error.kind = kind;
+        error.kind = changed() ? ZipError::Kind::Changed : kind;
         return error;
     };
 
@@ -129,6 +139,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
         error.sysError = ESPIPE;
         return fail(ZipError::Kind::CannotOpen);
     }
+    before = fileVersion(path);
     {
         // Whatever its name, a file that does not begin like an archive is
         // not a damaged one.
@@ -150,7 +161,7 @@ std::optional<ZipError> readListFromZip(const std::filesystem::path& path, Block
 #else
     zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &openError);
 #endif
-    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit);
+    return readListFromSource(source, openError, archiveSize, error, receiver, entryName, limit, changed);
 }
 
 namespace {
@@ -158,11 +169,18 @@ namespace {
 std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& openError,
                                            std::uint64_t archiveSize, ZipError error,
                                            BlockReceiver& receiver, std::string& entryName,
-                                           std::uint64_t limit)
+                                           std::uint64_t limit, const std::function<bool()>& changed)
 {
     auto fail = [&](ZipError::Kind kind) {
-        error.kind = kind;
+        error.kind = changed() ? ZipError::Kind::Changed : kind;
         return error;
+    };
+    // The list once whole: still the archive that was opened, unchanged.
+    auto finish = [&](std::size_t size) -> std::optional<ZipError> {
+        if (changed())
+            return fail(ZipError::Kind::Changed);
+        receiver.received(size);
+        return std::nullopt;
     };
     // Not ZIP_CHECKCONS: archives written as a stream (libarchive, bsdtar)
     // leave sizes out of the local header, which unzip accepts and libzip's
@@ -174,6 +192,8 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
         const int code = zip_error_code_zip(&openError);
         error.sysError = zip_error_system_type(&openError) == ZIP_ET_SYS ? zip_error_code_system(&openError) : 0;
         zip_error_fini(&openError);
+        if (code == ZIP_ER_MEMORY)
+            throw std::bad_alloc();
         return fail(code == ZIP_ER_OPEN ? ZipError::Kind::CannotOpen : ZipError::Kind::Damaged);
     }
     zip_error_fini(&openError);
@@ -230,8 +250,7 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
                 return fail(ZipError::Kind::Damaged);
             if (libdeflate_crc32(0, room.data(), listSize) != st.crc)
                 return fail(ZipError::Kind::CrcMismatch);
-            receiver.received(listSize);
-            return std::nullopt;
+            return finish(listSize);
         }
         std::string packed(static_cast<std::size_t>(st.comp_size), '\0');
         if (!readAll(file.get(), {packed.data(), packed.size()}, got, zipError, error.sysError) ||
@@ -242,10 +261,8 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
             void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
         };
         std::unique_ptr<libdeflate_decompressor, Free> inflater(libdeflate_alloc_decompressor());
-        if (!inflater) {
-            error.sysError = ENOMEM;
-            return fail(ZipError::Kind::Damaged);
-        }
+        if (!inflater)
+            throw std::bad_alloc();
         receiver.expectSize(st.size);
         const std::span<char> room = receiver.room(listSize);
         // Inflating into exactly the declared size stops a bomb at that size.
@@ -258,8 +275,7 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
             return fail(ZipError::Kind::Damaged);
         if (libdeflate_crc32(0, room.data(), listSize) != st.crc)
             return fail(ZipError::Kind::CrcMismatch);
-        receiver.received(listSize);
-        return std::nullopt;
+        return finish(listSize);
     }
 
     // Other methods (bzip2, xz, zstd) through libzip, which checks the CRC.
@@ -277,8 +293,7 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
         return fail(zipError == ZIP_ER_CRC ? ZipError::Kind::CrcMismatch : ZipError::Kind::Damaged);
     if (got != st.size)
         return fail(got > st.size ? ZipError::Kind::LargerThanDeclared : ZipError::Kind::Damaged);
-    receiver.received(got);
-    return std::nullopt;
+    return finish(got);
 }
 
 } // namespace
@@ -296,7 +311,7 @@ std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archi
     zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
     if (auto error = readListFromSource(source, openError, archive.size(),
                                         {ZipError::Kind::Damaged, shownAs}, receiver,
-                                        result.entryName, limit))
+                                        result.entryName, limit, [] { return false; }))
         return *std::move(error);
     return result;
 }

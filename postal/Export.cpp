@@ -2,6 +2,9 @@
 
 #include "platform/SafeFileWriter.h"
 
+#include <cerrno>
+#include <new>
+
 namespace postal {
 
 PrefectureSet PrefectureSet::all()
@@ -71,13 +74,18 @@ bool writeSelection(const PostalList& list, const PrefectureSet& chosen, ByteSin
 }
 
 std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureSet& chosen,
-                                       const std::filesystem::path& target)
+                                       const std::filesystem::path& target, platform::PipeReader pipeReader)
 {
-    platform::SafeFileWriter writer;
-    if (auto e = writer.open(target))
-        return e;
-    writeSelection(list, chosen, writer);  // a refused write is reported by commit()
-    return writer.commit();
+    try {
+        platform::SafeFileWriter writer;
+        if (auto e = writer.open(target, pipeReader))
+            return e;
+        writeSelection(list, chosen, writer);  // a refused write is reported by commit()
+        return writer.commit();
+    } catch (const std::bad_alloc&) {
+        // The writer is gone, and its temporary file with it.
+        return WriteError{WriteError::Kind::WriteFailed, ENOMEM, target, {}};
+    }
 }
 
 FileExportResult exportListFile(const std::filesystem::path& listPath, const PrefectureSet& chosen,

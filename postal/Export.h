@@ -42,10 +42,13 @@ using platform::systemErrorText;
 
 // Writes the selection to `target` through a temporary file in the target's
 // folder, which replaces the target only once everything is written and on
-// disk. On failure the target is untouched and no temporary file is left.
-// A link is followed; a pipe or device (/dev/stdout) is written directly.
+// disk. On failure (no memory included) the target is untouched and no
+// temporary file is left. A link is followed; a pipe or device (/dev/stdout)
+// is written directly, and a pipe nobody reads is refused unless the caller
+// waits for its reader.
 std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureSet& chosen,
-                                       const std::filesystem::path& target);
+                                       const std::filesystem::path& target,
+                                       platform::PipeReader pipeReader = platform::PipeReader::Refuse);
 
 struct FileExportResult
 {

@@ -2,6 +2,8 @@
 
 #include "ListParser.h"
 
+#include <new>
+
 namespace postal {
 
 namespace {
@@ -39,15 +41,19 @@ ListFileLoad loadListFile(const platform::FoundFile& found)
         result.error = loaded.error;
         return result;
     }
-    ListParser parser;
-    ParsingZipReceiver receiver(parser);
-    if (auto zipError = platform::readListFromZip(found.path, receiver, result.entry)) {
-        result.zipError = std::move(zipError);
-        return result;
+    try {
+        ListParser parser;
+        ParsingZipReceiver receiver(parser);
+        if (auto zipError = platform::readListFromZip(found.path, receiver, result.entry)) {
+            result.zipError = std::move(zipError);
+            return result;
+        }
+        LoadResult loaded = parser.finish();
+        result.list = std::move(loaded.list);
+        result.error = loaded.error;
+    } catch (const std::bad_alloc&) {
+        result.error = LoadError{LoadError::Kind::OutOfMemory};
     }
-    LoadResult loaded = parser.finish();
-    result.list = std::move(loaded.list);
-    result.error = loaded.error;
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <system_error>
 #include <thread>
 
 namespace postal {
@@ -334,11 +335,27 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
     secondRows.reserve((to - split) / 90 + 16);
     std::size_t secondLines = 0;
     std::optional<LoadError> secondError;
-    std::thread second([&] { secondError = scanLines(base, split, to, secondLines, &secondRows); });
+    bool secondOutOfMemory = false;
+    // Joined however this ends, a shortage of memory on this side included.
+    std::jthread second;
+    try {
+        second = std::jthread([&] {
+            try {
+                secondError = scanLines(base, split, to, secondLines, &secondRows);
+            } catch (const std::bad_alloc&) {
+                secondOutOfMemory = true;
+            }
+        });
+    } catch (const std::system_error&) {
+        // No second thread to be had (no memory for its stack, say): one reads it all.
+        return readLines(from, to, true);
+    }
     const bool firstOk = readLines(from, split, true);
     second.join();
     if (!firstOk)
         return false;
+    if (secondOutOfMemory)
+        throw std::bad_alloc();
     if (secondError) {
         secondError->line += lines_;
         return fail(*secondError);

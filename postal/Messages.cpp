@@ -13,8 +13,17 @@ std::string LoadError::message() const
     const std::string fieldAt = at + "の " + std::to_string(field) + " 番目の項目";
     switch (kind) {
     case Kind::CannotOpen: return "ファイルを開けません（" + systemErrorText(sysError) + "）。";
+    case Kind::NotAFile:
+        switch (notAFile) {
+        case platform::NotAFile::Folder: return "ファイルではなくフォルダです。";
+        case platform::NotAFile::Socket: return "ファイルではなくソケットです。";
+        case platform::NotAFile::Device: return "ファイルではなく、つながっていない装置です。";
+        }
+        break;
     case Kind::ReadFailed: return "ファイルを読み込めません（" + systemErrorText(sysError) + "）。";
     case Kind::TooLarge: return "ファイルが大きすぎます（1 GiB まで読み込めます）。";
+    case Kind::Changed: return "読み込み中に一覧が変更されました。もう一度お試し下さい。";
+    case Kind::OutOfMemory: return "メモリが不足しています。";
     case Kind::FieldCount:
         return at + "の項目が " + std::to_string(fieldCount) + " 個です（15 個のはずです）。";
     case Kind::UnclosedQuote: return fieldAt + "の引用符 \" が閉じていません。";

@@ -5,6 +5,7 @@
 #include "platform/FileReader.h"
 
 #include <algorithm>
+#include <new>
 
 namespace postal {
 
@@ -42,27 +43,38 @@ PostalList::~PostalList() = default;
 
 LoadResult PostalList::parse(std::string_view bytes)
 {
-    ListParser parser;
-    parser.reserve(bytes.size());
-    parser.append(bytes);
-    return parser.finish();
+    try {
+        ListParser parser;
+        parser.reserve(bytes.size());
+        parser.append(bytes);
+        return parser.finish();
+    } catch (const std::bad_alloc&) {
+        return LoadResult{nullptr, LoadError{LoadError::Kind::OutOfMemory}};
+    }
 }
 
 LoadResult PostalList::load(const std::filesystem::path& path)
 {
-    ListParser parser;
-    ParsingReceiver receiver(parser);
-    if (auto e = platform::readFile(path, kMaxListBytes, receiver)) {
-        LoadError error;
-        error.sysError = e->sysError;
-        switch (e->kind) {
-        case platform::ReadError::Kind::CannotOpen: error.kind = LoadError::Kind::CannotOpen; break;
-        case platform::ReadError::Kind::ReadFailed: error.kind = LoadError::Kind::ReadFailed; break;
-        case platform::ReadError::Kind::TooLarge: error.kind = LoadError::Kind::TooLarge; break;
+    try {
+        ListParser parser;
+        ParsingReceiver receiver(parser);
+        if (auto e = platform::readFile(path, kMaxListBytes, receiver)) {
+            LoadError error;
+            error.sysError = e->sysError;
+            error.notAFile = e->what;
+            switch (e->kind) {
+            case platform::ReadError::Kind::CannotOpen: error.kind = LoadError::Kind::CannotOpen; break;
+            case platform::ReadError::Kind::NotAFile: error.kind = LoadError::Kind::NotAFile; break;
+            case platform::ReadError::Kind::ReadFailed: error.kind = LoadError::Kind::ReadFailed; break;
+            case platform::ReadError::Kind::TooLarge: error.kind = LoadError::Kind::TooLarge; break;
+            case platform::ReadError::Kind::Changed: error.kind = LoadError::Kind::Changed; break;
+            }
+            return LoadResult{nullptr, error};
         }
-        return LoadResult{nullptr, error};
+        return parser.finish();
+    } catch (const std::bad_alloc&) {
+        return LoadResult{nullptr, LoadError{LoadError::Kind::OutOfMemory}};
     }
-    return parser.finish();
 }
 
 std::string_view PostalList::rawLine(std::size_t row) const

@@ -2,6 +2,8 @@
 // The nationwide postal-code list held in memory, exactly as read.
 // ListParser.h has the reading rules.
 
+#include "platform/FileReader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -20,9 +22,12 @@ inline constexpr std::uint64_t kMaxListBytes = std::uint64_t(1) << 30;
 struct LoadError
 {
     enum class Kind {
-        CannotOpen,     // missing, a folder, unreadable (see sysError)
+        CannotOpen,     // missing, unreadable (see sysError)
+        NotAFile,       // a folder, a socket... (notAFile)
         ReadFailed,     // read error part-way
         TooLarge,       // beyond kMaxListBytes
+        Changed,        // the file changed while it was read
+        OutOfMemory,    // no memory for the list
         FieldCount,     // a line with other than 15 fields (fieldCount)
         UnclosedQuote,  // a quoted field without its closing quote on its line
         QuoteInField,   // a quote inside an unquoted field, or text after a closing quote
@@ -36,6 +41,7 @@ struct LoadError
     int fieldCount = 0;    // for FieldCount
     int field = 0;         // 1-based field where the problem is, when known
     int sysError = 0;      // errno for CannotOpen/ReadFailed
+    platform::NotAFile notAFile{};
 
     // Japanese, one sentence, e.g. "123 行目の項目が 14 個です（15 個のはずです）。"
     std::string message() const;
@@ -63,7 +69,8 @@ public:
     };
 
     // Reads the file whole (ordinary reads, a copy of its own), then checks
-    // it; a damaged list is refused as soon as the damage has been read.
+    // it; a damaged list is refused as soon as the damage has been read, and
+    // a list without the memory to hold it is refused too.
     static LoadResult load(const std::filesystem::path& path);
     // Bytes that came from elsewhere (a zip, a test).
     static LoadResult parse(std::string_view bytes);

@@ -5,6 +5,7 @@
 #include "platform/SafeFileWriter.h"
 #include "platform/ZipList.h"
 
+#include <new>
 #include <system_error>
 #include <variant>
 
@@ -55,7 +56,13 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
                                 const ListValidators& received, Settings& settings)
 {
     FetchInstall result;
-    auto read = platform::readListFromZipBytes(archive, pathFromText(shownAs));
+    std::variant<platform::ZipListBytes, platform::ZipError> read;
+    try {
+        read = platform::readListFromZipBytes(archive, pathFromText(shownAs));
+    } catch (const std::bad_alloc&) {
+        result.problem = "一覧「" + shownAs + "」を読み込めません: メモリが不足しています。";
+        return result;
+    }
     if (auto* error = std::get_if<platform::ZipError>(&read)) {
         result.problem = error->message();
         return result;

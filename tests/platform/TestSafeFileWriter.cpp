@@ -113,17 +113,23 @@ INSTANTIATE_TEST_SUITE_P(
                    kFileThere}),
     [](const auto& info) { return info.param.name; });
 
-// A pipe is written directly, once; nothing is made beside it. So is an open
-// descriptor named as a path: opened again, a file behind it would be written
-// from its start instead of appended to.
+// A pipe is written directly, once; nothing is made beside it. Nobody
+// reading it, it is refused at once unless the caller waits. So is an open
+// descriptor named as a path: opened again, a file behind it would be
+// written from its start instead of appended to.
 TEST(SafeFileWriter, PipesAndDescriptorNamesAreWrittenDirectly)
 {
     TempDir dir;
     const auto fifo = dir / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto unread = writeAll(fifo, "rows\r\n");
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->sysError, ENXIO);
+    EXPECT_NE(unread->reason().find("読み出す側のないパイプ"), std::string::npos) << unread->reason();
     std::string got;
     std::thread reader([&] { got = readFile(fifo); });
-    EXPECT_FALSE(writeAll(fifo, "rows\r\n"));
+    SafeFileWriter writer;  // waits for the reader to come
+    EXPECT_FALSE(writer.open(fifo, platform::PipeReader::Wait) || !writer.write("rows\r\n") || writer.commit());
     reader.join();
     EXPECT_EQ(got, "rows\r\n");
     EXPECT_EQ(entries(dir.path()), Names{"pipe"});
@@ -161,12 +167,14 @@ TEST(SafeFileWriter, ASignalRemovesTheTemporaryFile)
     }
 }
 
-// A new file gets the usual permissions; a replaced one keeps its own.
-TEST(SafeFileWriter, ModesOfNewAndReplacedFiles)
+// A new file gets the usual permissions; a replaced one keeps its own, and
+// its owner and group where we may give them (root).
+TEST(SafeFileWriter, ModesAndOwnersOfNewAndReplacedFiles)
 {
     TempDir dir;
     writeFile(dir / "old.csv", std::string(1000, 'x'));
     ::chmod((dir / "old.csv").c_str(), 0604);
+    const bool givenAway = ::chown((dir / "old.csv").c_str(), 1234, 5678) == 0;
     const mode_t old = ::umask(027);
     const bool written = !writeAll(dir / "new.csv", "rows") && !writeAll(dir / "old.csv", "rows");
     ::umask(old);
@@ -178,6 +186,28 @@ TEST(SafeFileWriter, ModesOfNewAndReplacedFiles)
     EXPECT_EQ(replaced.st_mode & 0777, 0604u);
     EXPECT_EQ(readFile(dir / "old.csv"), "rows");
     EXPECT_EQ(entries(dir.path()), (Names{"new.csv", "old.csv"}));
+    if (!givenAway)
+        GTEST_SKIP() << "the owner kept needs root, to give the file to another user first";
+    EXPECT_EQ(replaced.st_uid, 1234u);
+    EXPECT_EQ(replaced.st_gid, 5678u);
+}
+
+// Any name the file system takes, up to its 255 bytes: new, then replaced.
+// The hidden file beside it is named within that limit too.
+TEST(SafeFileWriter, NamesUpToTheLimit)
+{
+    TempDir dir;
+    std::string japanese;
+    for (int i = 0; i < 85; ++i)
+        japanese += "あ";
+    for (const std::string& name : {std::string(255, 'x'), japanese}) {
+        for (const char* rows : {"new", "replaced"}) {
+            const auto error = writeAll(dir / name, rows);
+            ASSERT_FALSE(error) << error->reason();
+        }
+        EXPECT_EQ(readFile(dir / name), "replaced");
+    }
+    EXPECT_EQ(entries(dir.path()), (Names{std::string(255, 'x'), japanese}));
 }
 
 } // namespace

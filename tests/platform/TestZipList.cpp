@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sys/stat.h>
 #include <vector>
 
@@ -190,6 +191,34 @@ TEST(ZipList, RefusesDataThatDoesNotMatchItsCrc)
     bytes[30 + 11 + 500] ^= 1;  // local header, name, then the data
     testsupport::writeFile(dir / "k.zip", bytes);
     EXPECT_EQ(errorOf(readZip(dir / "k.zip")).kind, Kind::CrcMismatch);
+}
+
+// Changed while read (here as room is made for the list): refused, never
+// half of one archive and half of another.
+TEST(ZipList, RefusesAnArchiveChangedWhileRead)
+{
+    struct Touching : platform::BlockReceiver
+    {
+        std::filesystem::path archive;
+        std::string bytes;
+        void expectSize(std::uint64_t) override {}
+        std::span<char> room(std::size_t size) override
+        {
+            std::ofstream(archive, std::ios::app) << "PK";
+            return bytes.resize(size), std::span<char>(bytes);
+        }
+        bool received(std::size_t) override { return true; }
+    };
+    for (zip_int32_t method : {ZIP_CM_STORE, ZIP_CM_DEFLATE}) {
+        TempDir dir;
+        testsupport::packZip(dir / "k.zip", {{"KEN_ALL.CSV", sampleList(), method}});
+        Touching receiver;
+        receiver.archive = dir / "k.zip";
+        std::string entry;
+        const auto e = platform::readListFromZip(dir / "k.zip", receiver, entry);
+        ASSERT_TRUE(e) << method;
+        EXPECT_EQ(e->message(), "zip 書庫「k.zip」が読み込み中に変更されました。もう一度お試し下さい。");
+    }
 }
 
 TEST(ZipList, StopsAnEntryThatInflatesPastItsDeclaredSize)

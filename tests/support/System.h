@@ -4,10 +4,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace testsupport {
+
+class TempDir;
 
 // The system's mark of a file that may not be written: no write bit for
 // anyone, or the read-only attribute.
@@ -38,8 +41,24 @@ inline constexpr const char* kNoHolding = "only Windows lets a program hold a fi
 // made afresh (the caller removes it); empty, with the reason, where there is none.
 std::filesystem::path folderElsewhere(std::string& whyNone);
 
-// A device that takes no byte, as a full disk: /dev/full; empty where there is none.
-std::filesystem::path fullDevice();
+// A device of the test's own in `dir`: "full" (every write fails with ENOSPC,
+// as on a full disk) or "null". Whatever the code under test does to it, the
+// system's devices stay untouched (Windows' NUL, which nothing can replace,
+// stands in for a null device of its own). Empty where none can be made,
+// kNoDevice saying why.
+std::filesystem::path makeDevice(const TempDir& dir, std::string_view name);
+extern const char* const kNoDevice;
+
+// A socket in `dir` that nobody listens on any more, as a server leaves
+// behind; empty where none can be made.
+std::filesystem::path makeSocket(const TempDir& dir, std::string_view name);
+inline constexpr const char* kNoSocket = "only Linux leaves sockets in folders here";
+
+// While `refused`, no new thread can be started, as when there is no memory
+// for its stack (pthread_create stands in for the C library's, in programs
+// that call this); false where nothing can refuse them.
+bool refuseThreads(bool refused);
+inline constexpr const char* kNoThreadRefusal = "nothing stands in for Windows' thread start";
 
 // What `operation` returns, run in a child process whose files may not grow
 // past `bytes` (SIGXFSZ ignored, as the export does, so a write fails

@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +44,28 @@ std::filesystem::path folderElsewhere(std::string& whyNone)
     return pattern;
 }
 
-std::filesystem::path fullDevice() { return "/dev/full"; }
+std::filesystem::path makeDevice(const TempDir& dir, std::string_view name)
+{
+    const std::filesystem::path path = dir / name;
+    const dev_t device = name == "full" ? makedev(1, 7) : makedev(1, 3);
+    return ::mknod(path.c_str(), S_IFCHR | 0666, device) == 0 ? path : std::filesystem::path();
+}
+const char* const kNoDevice = "needs root, to make a device of its own";
+
+std::filesystem::path makeSocket(const TempDir& dir, std::string_view name)
+{
+    const std::filesystem::path path = dir / name;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof address.sun_path)
+        return {};
+    path.native().copy(address.sun_path, sizeof address.sun_path - 1);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool made = sock >= 0 && ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (sock >= 0)
+        ::close(sock);
+    return made ? path : std::filesystem::path();
+}
 
 std::optional<Outcome> underAFileSizeLimit(long bytes, const std::function<Outcome()>& operation)
 {

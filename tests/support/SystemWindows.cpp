@@ -86,7 +86,13 @@ std::filesystem::path folderElsewhere(std::string& whyNone)
     }
 }
 
-std::filesystem::path fullDevice() { return {}; }
+// NUL itself: nothing can replace it, and it takes every byte.
+std::filesystem::path makeDevice(const TempDir&, std::string_view name) { return name == "null" ? "NUL" : ""; }
+const char* const kNoDevice = "Windows has no device files a test can make";
+
+std::filesystem::path makeSocket(const TempDir&, std::string_view) { return {}; }
+
+bool refuseThreads(bool) { return false; }
 
 std::optional<Outcome> underAFileSizeLimit(long, const std::function<Outcome()>&) { return std::nullopt; }
 
