@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "DialogButton.h"
 #include "FolderTab.h"
 #include "OptionsTab.h"
 #include "SettingsApply.h"
@@ -71,11 +72,11 @@ SettingsDialog::SettingsDialog(state::ProgramState& state, UiServices& services,
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     for (int i = 0; i < 4; ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(kButtonCaptions[i]), this);
+        auto* button = new DialogButton(QString::fromUtf8(kButtonCaptions[i]), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(i));
         button->setProperty("index", i);
         button->setToolTip(tooltipText(button->text()));
-        // No default button: Enter means nothing dialog-wide.
+        // No default button: Enter presses the focused one only.
         button->setAutoDefault(false);
         button->setDefault(false);
         button->setMinimumWidth(84);
@@ -154,7 +155,8 @@ void SettingsDialog::saveOptions()
 
 void SettingsDialog::saveFolder()
 {
-    ui::saveFolder(state_.settings(), folder_->openedFolder());
+    if (ui::saveFolder(state_.settings(), folder_->chosenFolder()))
+        emit folderNameChanged();
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)

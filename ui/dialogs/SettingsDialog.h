@@ -32,6 +32,10 @@ public:
     FolderTab* folderTab() const { return folder_; }
     QPushButton* button(int index) const { return buttons_.at(index); }
 
+signals:
+    // OK or 適用 stored a FolderName other than the one stored before.
+    void folderNameChanged();
+
 public slots:
     // The four buttons from the left: OK, キャンセル, 適用, ヘルプ.
     void clickButton(int index);
