@@ -449,7 +449,6 @@ void TestInfoWindows::desktopOpener_data()
     QTest::newRow("opened") << "exit 0" << false << 30000 << "";
     QTest::newRow("no method available") << "exit 3" << false << 30000 << ie;
     QTest::newRow("mail, action failed") << "exit 4" << true << 30000 << oe;
-    QTest::newRow("mail, opened") << "exit 0" << true << 30000 << "";
     QTest::newRow("killed") << "kill -9 $$" << false << 30000 << ie;
     QTest::newRow("no opener") << QString() << true << 30000 << oe;
     // Still at work after the wait: opened, whatever it says later (it

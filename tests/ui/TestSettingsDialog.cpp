@@ -49,12 +49,10 @@ QString text(const std::filesystem::path& path)
 void mouse(QWidget* widget, QPoint at, std::initializer_list<QEvent::Type> types)
 {
     for (QEvent::Type type : types) {
-        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, at, widget->mapToGlobal(at), button,
-                          type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
-                              ? Qt::LeftButton
-                              : Qt::NoButton,
-                          Qt::NoModifier);
+        const bool down = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+        QMouseEvent event(type, at, widget->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         QSpontaneKeyEvent::setSpontaneous(&event);
         QApplication::instance()->notify(widget, &event);
     }

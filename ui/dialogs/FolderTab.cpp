@@ -163,11 +163,12 @@ FolderTab::FolderTab(const QString& folder, const QList<Drive>& drives, MessageB
     keepInSight_ = new QTimer(this);
     keepInSight_->setSingleShot(true);
     keepInSight_->setInterval(0);
-    connect(keepInSight_, &QTimer::timeout, this, &FolderTab::scrollToOpened);
-    connect(tree_, &QAbstractItemModel::layoutChanged, this, [this] {
+    connect(keepInSight_, &QTimer::timeout, this, [this] {
         if (!userActed_)
-            keepInSight_->start();
+            scrollToOpened();
     });
+    connect(tree_, &QAbstractItemModel::layoutChanged, keepInSight_,
+            qOverload<>(&QTimer::start));
     for (QObject* part : {static_cast<QObject*>(folders_), static_cast<QObject*>(folders_->viewport()),
                           static_cast<QObject*>(folders_->verticalScrollBar())})
         part->installEventFilter(this);
