@@ -9,9 +9,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -109,7 +109,8 @@ void TestDialogSeams::messageBoxAsksInJapanese()
 void TestDialogSeams::messageBoxWrapsLongNames()
 {
     const QString name = QString(200, 'x') + ".csv";
-    const QString text = "ファイルをコピーできませんでした。　\n\n「" + name + "」を作成できません。　";
+    const QString text =
+        "ファイルをコピーできませんでした。　\n\n「" + name + "」を作成できません。　";
     testsupport::ModalDialogs dialogs([&](QDialog* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         QVERIFY(box);
@@ -118,7 +119,8 @@ void TestDialogSeams::messageBoxWrapsLongNames()
         QVERIFY(label->minimumSizeHint().width() <= label->width());
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
         QString shown = label->text();
-        QVERIFY(!shown.contains(QStringLiteral("「\u200B")) && !shown.contains(QStringLiteral("\u200B」")));
+        QVERIFY(!shown.contains(QStringLiteral("「\u200B")) &&
+                !shown.contains(QStringLiteral("\u200B」")));
         QCOMPARE(shown.remove(QChar(0x200B)), text);
         // The user selects the text and copies it.
         QGuiApplication::clipboard()->setText(label->text());

@@ -470,8 +470,8 @@ void TestInfoWindows::desktopOpener()
     testsupport::TempDir dir;
     const QString opener = QString::fromStdString((dir / "opener").string());
     if (!script.isNull()) {
-        testsupport::writeFile(dir / "opener",
-                               "#!/bin/sh\necho \"$#:$1\" > \"$0.args\"\n" + script.toStdString() + "\n");
+        testsupport::writeFile(dir / "opener", "#!/bin/sh\necho \"$#:$1\" > \"$0.args\"\n" +
+                                                   script.toStdString() + "\n");
         QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     ui::DesktopLauncher desktop(opener, waitMs);

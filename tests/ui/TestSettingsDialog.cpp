@@ -246,7 +246,7 @@ void TestSettingsDialog::buttons_data()
 {
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("press"); // "click", "Enter" on the focused button, "close box", "call"
+    QTest::addColumn<QString>("press"); // "click", "Enter" on the focused one, "close box", "call"
     QTest::addColumn<bool>("closes");
     QTest::addColumn<QString>("help");
     QTest::addColumn<Writes>("expected");
@@ -460,7 +460,8 @@ void TestSettingsDialog::folderList()
     QFETCH(QString, stored);
     QFETCH(QString, tab);
     for (int i = 0; i < 60; ++i)
-        std::filesystem::create_directories(folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
+        std::filesystem::create_directories(
+            folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
     std::filesystem::create_directories(folder_ / ".lists");
     std::filesystem::create_directories(folder_ / stored.toStdString() / "in" / "deeper");
     const QString storedPath = QDir::cleanPath(text(folder_ / stored.toStdString()));

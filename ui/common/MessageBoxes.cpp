@@ -27,8 +27,7 @@ bool bracket(QChar c)
 {
     const QChar::Category category = c.category();
     return category == QChar::Punctuation_Open || category == QChar::Punctuation_Close ||
-           category == QChar::Punctuation_InitialQuote ||
-           category == QChar::Punctuation_FinalQuote;
+           category == QChar::Punctuation_InitialQuote || category == QChar::Punctuation_FinalQuote;
 }
 
 } // namespace
@@ -51,8 +50,7 @@ QString wrappable(const QString& text)
         for (qsizetype to = characters.toNextBoundary(); to > from;
              to = characters.toNextBoundary()) {
             result += QStringView(run).mid(from, to - from);
-            if (to < run.size() && !bracket(run[to - 1]) && !bracket(run[to]) &&
-                !run[to].isSpace())
+            if (to < run.size() && !bracket(run[to - 1]) && !bracket(run[to]) && !run[to].isSpace())
                 result += kBreak;
             from = to;
         }

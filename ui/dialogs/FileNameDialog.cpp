@@ -50,8 +50,9 @@ FileNameDialog::FileNameDialog(const FileNameDialogTexts& texts, const QString& 
                      metrics.horizontalAdvance(QLatin1Char('x'));
     const QString shown = metrics.elidedText(fileName, Qt::ElideMiddle, room);
     nameDisplay_->setText(shown);
-    nameDisplay_->setToolTip(shown == fileName ? texts.nameTip
-                                               : texts.nameTip + QLatin1Char('\n') + wrappable(fileName));
+    nameDisplay_->setToolTip(shown == fileName
+                                 ? texts.nameTip
+                                 : texts.nameTip + QLatin1Char('\n') + wrappable(fileName));
 
     textCaption_ = new QLabel(texts.textCaption, this);
     textCaption_->setObjectName(QStringLiteral("Label4"));

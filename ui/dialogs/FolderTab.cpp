@@ -10,10 +10,10 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QStyle>
-#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -167,10 +167,10 @@ FolderTab::FolderTab(const QString& folder, const QList<Drive>& drives, MessageB
         if (!userActed_)
             scrollToOpened();
     });
-    connect(tree_, &QAbstractItemModel::layoutChanged, keepInSight_,
-            qOverload<>(&QTimer::start));
-    for (QObject* part : {static_cast<QObject*>(folders_), static_cast<QObject*>(folders_->viewport()),
-                          static_cast<QObject*>(folders_->verticalScrollBar())})
+    connect(tree_, &QAbstractItemModel::layoutChanged, keepInSight_, qOverload<>(&QTimer::start));
+    for (QObject* part :
+         {static_cast<QObject*>(folders_), static_cast<QObject*>(folders_->viewport()),
+          static_cast<QObject*>(folders_->verticalScrollBar())})
         part->installEventFilter(this);
 
     const QString page = QString::fromUtf8(info::kPostalCodePage);

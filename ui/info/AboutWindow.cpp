@@ -211,8 +211,9 @@ void AboutWindow::clickLabel(int index)
 
 bool AboutWindow::isLive(int index) const
 {
-    return !(isMailLink(index) ? maker_.mail : isHomepageLink(index) ? maker_.homepage : QString())
-                .isEmpty();
+    if (isMailLink(index))
+        return !maker_.mail.isEmpty();
+    return isHomepageLink(index) && !maker_.homepage.isEmpty();
 }
 
 // No cancel button here either: Escape leaves the window open, as in the
