@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots of the splash, the settings dialog and the about window, taken
-# under a virtual X screen with a window manager, the way a user opens them:
-# the splash at start, Ctrl+K, and the help menu's ﾊﾞｰｼﾞｮﾝ情報.
+# Screenshots of the splash, the settings dialog's two tabs and the about
+# window, taken under a virtual X screen with a window manager, the way a user
+# opens them: the splash at start, Ctrl+K, Ctrl+Tab, and the help menu's
+# ﾊﾞｰｼﾞｮﾝ情報.
 #
 #   scripts/screenshot-windows.sh [out-dir]      (default docs/)
 #
@@ -63,6 +64,9 @@ settings=$(xdotool search --sync --onlyvisible --name '^各種設定$' | head -n
 sleep 0.5
 shoot "$settings" "$out/settings-dialog.png"
 xdotool windowactivate --sync "$settings"
+xdotool key ctrl+Tab  # the folder tab, opened at the stored folder
+sleep 0.7
+shoot "$settings" "$out/settings-folder-tab.png"
 xdotool key alt+F4   # the close box: closes without applying
 sleep 0.5
 

@@ -125,15 +125,15 @@ public:
     bool mailThere = true;
     QStringList asked;
 
-    bool openWebPage(QWidget*, const QUrl& page) override
+    void openWebPage(QWidget*, const QUrl& page, Verdict verdict) override
     {
         asked << QStringLiteral("web ") + page.toString();
-        return browserThere;
+        verdict(browserThere);
     }
-    bool writeMail(QWidget*, const QString& address) override
+    void writeMail(QWidget*, const QString& address, Verdict verdict) override
     {
         asked << QStringLiteral("mail ") + address;
-        return mailThere;
+        verdict(mailThere);
     }
 };
 

@@ -2,12 +2,16 @@
 // is given, and the shared chooser's memory.
 
 #include "FakeUi.h"
+#include "ModalDialogs.h"
 
 #include "ui/main/CommonDialog.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -25,6 +29,7 @@ private slots:
     void commonDialogRemembers();
     void messageBoxAsksInJapanese_data();
     void messageBoxAsksInJapanese();
+    void messageBoxWrapsLongNames();
 };
 
 void TestDialogSeams::nameFilters_data()
@@ -91,10 +96,12 @@ void TestDialogSeams::messageBoxAsksInJapanese()
     QStringList buttons;
     QString defaultButton, title;
     // Acts once the box's exec() has started.
+    QString text;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
         title = box->windowTitle();
+        text = box->text();
         for (QAbstractButton* b : box->buttons())
             buttons << b->text();
         defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
@@ -108,8 +115,36 @@ void TestDialogSeams::messageBoxAsksInJapanese()
                              ui::MessageIcon::Question, kind, ui::MessageAnswer::Ok});
     QCOMPARE(answer, ui::MessageAnswer::Cancel);
     QCOMPARE(title, QStringLiteral("終了確認"));
+    QCOMPARE(text, QStringLiteral("「vevoz君 for Windows」 を終了しますか？　")); // nothing added
     QCOMPARE(buttons, (QStringList{yes, no}));
     QCOMPARE(defaultButton, yes);
+}
+
+// A name wider than the screen wraps: every line fits the box, the box fits
+// the screen, the closing bracket shows, and a copy of the text is the text.
+void TestDialogSeams::messageBoxWrapsLongNames()
+{
+    const QString name = QString(200, 'x') + ".csv";
+    const QString text =
+        "ファイルをコピーできませんでした。　\n\n「" + name + "」を作成できません。　";
+    testsupport::ModalDialogs dialogs([&](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        QVERIFY(box->frameGeometry().width() <= box->screen()->availableGeometry().width());
+        QVERIFY(label->minimumSizeHint().width() <= label->width());
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        QString shown = label->text();
+        QVERIFY(!shown.contains(QStringLiteral("「\u200B")) &&
+                !shown.contains(QStringLiteral("\u200B」")));
+        QCOMPARE(shown.remove(QChar(0x200B)), text);
+        // The user selects the text and copies it.
+        QGuiApplication::clipboard()->setText(label->text());
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+        box->buttons().first()->click();
+    });
+    ui::QtMessageBoxes().show(nullptr, {text, "複写確認", ui::MessageIcon::Warning,
+                                        ui::MessageButtons::Ok, ui::MessageAnswer::Ok});
 }
 
 QTEST_MAIN(TestDialogSeams)

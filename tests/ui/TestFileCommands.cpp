@@ -45,6 +45,8 @@ private slots:
     void choosers();
     void dialogsLook_data();
     void dialogsLook();
+    void longName_data();
+    void longName();
     void okOutcome_data();
     void okOutcome();
     void deleteCommand_data();
@@ -232,6 +234,38 @@ void TestFileCommands::dialogsLook()
     QCOMPARE(readFile(dir_->path() / "sub" / "東京 23区.csv"), kList);
     QVERIFY(!fs::exists(dir_->path() / "other.csv ") && !fs::exists(dir_->path() / "sub" / "other.csv "));
     QCOMPARE(program_->state->selectedFile(), dir_->path() / "sub" / "東京 23区.csv");
+}
+
+void TestFileCommands::longName_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("copy") << "mnuEditCopy" << "Label3" << " ｺﾋﾟｰ元 ";
+    QTest::newRow("rename") << "mnuEditRename" << "Label2" << " 元の名前 ";
+}
+
+// A 204-character name keeps the dialog to the width of its text box, and
+// on the screen: shortened in its middle, whole in the tooltip under the
+// tooltip's own text.
+void TestFileCommands::longName()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, display);
+    QFETCH(QString, tooltip);
+    const QString name = QString(200, 'x') + ".csv";
+    writeFile(dir_->path() / ui::toPath(name), kList);
+    program_->fake.files.answers.enqueue(at(name));
+    ModalDialogs dialogs([&](QDialog* dialog) {
+        auto* shown = dialog->findChild<QLabel*>(display);
+        QVERIFY(dialog->frameGeometry().width() <= program_->fake.screen.pixels.width());
+        QVERIFY(shown->sizeHint().width() <= dialog->findChild<QLineEdit*>("Text1")->width());
+        QVERIFY(shown->text().startsWith("xxx") && shown->text().endsWith("xx.csv"));
+        QVERIFY(shown->text().contains(QChar(0x2026)));
+        QCOMPARE(shown->toolTip().remove(QChar(0x200B)), tooltip + "\n" + name);
+    });
+    run(command);
+    QCOMPARE(dialogs.shown.size(), 1);
 }
 
 // OK with a typed text: what the user is told, and where the focus is when the

@@ -15,8 +15,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -65,6 +67,8 @@ private slots:
     void aboutClicks_data();
     void aboutClicks();
     void unsetAddresses();
+    void desktopOpener_data();
+    void desktopOpener();
     void splitAddress_data();
     void splitAddress();
 };
@@ -77,6 +81,14 @@ void TestInfoWindows::splashTiming()
     QCOMPARE(splash.objectName(), QStringLiteral("INITDISP"));
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(splash.pos(), QPoint((1280 - splash.width()) / 2, (1024 - splash.height()) / 2));
+    // Its own raised frame, since it has no caption for a window manager to frame.
+    const QImage face = splash.grab().toImage();
+    const QPoint corner(face.width() - 1, face.height() - 1);
+    QCOMPARE(face.pixelColor(0, 0), QColor(255, 255, 255));
+    QCOMPARE(face.pixelColor(1, 1), QColor(192, 192, 192));
+    QCOMPARE(face.pixelColor(corner), QColor(0, 0, 0));
+    QCOMPARE(face.pixelColor(corner - QPoint(1, 1)), QColor(64, 64, 64));
+    QCOMPARE(face.pixelColor(2, face.height() / 2), QColor(128, 128, 128));
     bool modal = false, shownAt1999 = false, shownAfterInput = false;
     // A timer event, not a posted call: showing the window may deliver those
     // before exec() waits.
@@ -374,12 +386,15 @@ void TestInfoWindows::aboutClicks()
         QCOMPARE(shown[0].icon, ui::MessageIcon::Warning);
         QCOMPARE(shown[0].buttons, ui::MessageButtons::Ok);
     }
+    // Escape closes nothing, as in the program's other dialogs; OK does.
+    QTest::keyClick(&about, Qt::Key_Escape);
     QVERIFY(about.isVisible());
     about.okButton()->click();
     QVERIFY(!about.isVisible());
 }
 
-// A build without addresses shows the headings, and its links do nothing.
+// A build without addresses shows the headings as plain text: not
+// underlined, no hand, no green, and clicks do nothing.
 void TestInfoWindows::unsetAddresses()
 {
     FakeUi fake;
@@ -390,10 +405,97 @@ void TestInfoWindows::unsetAddresses()
     QCOMPARE(about.label(12)->text(), QStringLiteral("URL Address："));
     for (int i = 10; i <= 14; ++i) {
         QCOMPARE(about.label(i)->toolTip(), QString());
+        QVERIFY(!about.label(i)->font().underline());
+        QCOMPARE(about.label(i)->cursor().shape(), Qt::ArrowCursor);
+        movePointer(about.label(i));
+        QCOMPARE(colourOf(about.label(i)), kPaleGreen);
         about.clickLabel(i);
     }
     QVERIFY(fake.launcher.asked.isEmpty());
     QVERIFY(fake.messages.shown.isEmpty());
+}
+
+namespace {
+
+// The real launcher, its verdicts written down as they come.
+struct RecordedLauncher : ui::Launcher
+{
+    ui::DesktopLauncher& real;
+    QList<bool> verdicts;
+    explicit RecordedLauncher(ui::DesktopLauncher& desktop) : real(desktop) {}
+    Verdict record(Verdict then)
+    {
+        return [this, then](bool opened) { verdicts << opened, then(opened); };
+    }
+    void openWebPage(QWidget* owner, const QUrl& page, Verdict verdict) override
+    {
+        real.openWebPage(owner, page, record(std::move(verdict)));
+    }
+    void writeMail(QWidget* owner, const QString& address, Verdict verdict) override
+    {
+        real.writeMail(owner, address, record(std::move(verdict)));
+    }
+};
+
+} // namespace
+
+void TestInfoWindows::desktopOpener_data()
+{
+    QTest::addColumn<QString>("script"); // the opener's last line; none: no opener at all
+    QTest::addColumn<bool>("mail");
+    QTest::addColumn<int>("waitMs");
+    QTest::addColumn<QString>("warning"); // its title; none: opened
+    const QString ie = "IE ｲﾝｽﾄｰﾙ 確認", oe = "OE ｲﾝｽﾄｰﾙ 確認";
+    QTest::newRow("opened") << "exit 0" << false << 30000 << "";
+    QTest::newRow("no method available") << "exit 3" << false << 30000 << ie;
+    QTest::newRow("mail, action failed") << "exit 4" << true << 30000 << oe;
+    QTest::newRow("killed") << "kill -9 $$" << false << 30000 << ie;
+    QTest::newRow("no opener") << QString() << true << 30000 << oe;
+    // Still at work after the wait: opened, whatever it says later (it
+    // gives up waiting for its cue after half a minute).
+    QTest::newRow("still running")
+        << "for i in $(seq 1500); do [ -e \"$0.go\" ] && break; sleep 0.02; done; exit 3"
+        << false << 50 << "";
+}
+
+// The desktop's opener, scripted: its exit status decides, and the window
+// never waits for it.
+void TestInfoWindows::desktopOpener()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, mail);
+    QFETCH(int, waitMs);
+    QFETCH(QString, warning);
+    FakeUi fake;
+    testsupport::TempDir dir;
+    const QString opener = QString::fromStdString((dir / "opener").string());
+    if (!script.isNull()) {
+        testsupport::writeFile(dir / "opener", "#!/bin/sh\necho \"$#:$1\" > \"$0.args\"\n" +
+                                                   script.toStdString() + "\n");
+        QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ui::DesktopLauncher desktop(opener, waitMs);
+    RecordedLauncher launcher(desktop);
+    QWidget owner;
+    if (mail)
+        ui::mailTo(launcher, fake.messages, &owner, "someone@example.org");
+    else
+        ui::openLink(launcher, fake.messages, &owner, "https://example.org/~someone/", "missing");
+    QTRY_COMPARE_WITH_TIMEOUT(launcher.verdicts.size(), 1, 30000);
+    if (waitMs < 1000)
+        testsupport::writeFile(dir / "opener.go", "");
+    QTRY_VERIFY_WITH_TIMEOUT(desktop.findChildren<QProcess*>().isEmpty(), 30000);
+
+    QCOMPARE(launcher.verdicts, QList<bool>{warning.isEmpty()});
+    const auto& shown = fake.messages.shown;
+    QCOMPARE(shown.size(), warning.isEmpty() ? 0 : 1);
+    if (!warning.isEmpty()) {
+        QCOMPARE(shown[0].title, warning);
+        QCOMPARE(shown[0].icon, ui::MessageIcon::Warning);
+    }
+    if (!script.isNull())
+        QCOMPARE(testsupport::readFile(dir / "opener.args"),
+                 mail ? "1:mailto:someone@example.org\n" : "1:https://example.org/~someone/\n");
 }
 
 void TestInfoWindows::splitAddress_data()

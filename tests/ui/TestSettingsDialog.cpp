@@ -15,8 +15,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSortFilterProxyModel>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -40,14 +44,23 @@ QString text(const std::filesystem::path& path)
     return QString::fromStdString(path.string());
 }
 
-// A pointer move with no button held, delivered as the window system would:
-// a control that does not track the pointer passes it to its parent.
+// Mouse events delivered as the window system would: a control that does
+// not track the pointer passes a move to its parent.
+void mouse(QWidget* widget, QPoint at, std::initializer_list<QEvent::Type> types)
+{
+    for (QEvent::Type type : types) {
+        const bool down = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+        QMouseEvent event(type, at, widget->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::instance()->notify(widget, &event);
+    }
+}
+
 void movePointer(QWidget* widget, QPoint at = {2, 2})
 {
-    QMouseEvent event(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    QApplication::instance()->notify(widget, &event);
+    mouse(widget, at, {QEvent::MouseMove});
 }
 
 void click(QWidget* widget)
@@ -75,7 +88,8 @@ private slots:
     void centring();
     void storedFolder_data();
     void storedFolder();
-    void openedNotHighlighted();
+    void folderList_data();
+    void folderList();
     void folderText_data();
     void folderText();
     void unreadableDrive();
@@ -162,7 +176,8 @@ void TestSettingsDialog::controls()
         else if (auto* label = qobject_cast<QLabel*>(widget))
             QCOMPARE(label->text(), QString::fromUtf8(e.caption));
     }
-    // No default button: Enter and Esc mean nothing dialog-wide.
+    // No default button: Enter and Esc mean nothing dialog-wide (Enter on a
+    // focused button presses it: see buttons()).
     for (int i = 0; i < 4; ++i)
         QVERIFY(!dialog.button(i)->isDefault() && !dialog.button(i)->autoDefault());
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -231,6 +246,7 @@ void TestSettingsDialog::buttons_data()
 {
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("press"); // "click", "Enter" on the focused one, "close box", "call"
     QTest::addColumn<bool>("closes");
     QTest::addColumn<QString>("help");
     QTest::addColumn<Writes>("expected");
@@ -248,23 +264,27 @@ void TestSettingsDialog::buttons_data()
     ok0.push_back(onlyFolder[0]);
     ok1.push_back(onlyFolder[0]);
 
-    QTest::newRow("OK on tab 0") << 0 << 0 << true << "" << ok0;
-    QTest::newRow("OK on tab 1") << 1 << 0 << true << "" << ok1;
-    QTest::newRow("キャンセル on tab 0") << 0 << 1 << true << "" << Writes{};
-    QTest::newRow("キャンセル on tab 1") << 1 << 1 << true << "" << Writes{};
-    QTest::newRow("適用 on tab 0") << 0 << 2 << false << "" << options0;
-    QTest::newRow("適用 on tab 1") << 1 << 2 << false << "" << onlyFolder;
-    QTest::newRow("ヘルプ on tab 0") << 0 << 3 << false << "context 10025" << Writes{};
-    QTest::newRow("ヘルプ on tab 1") << 1 << 3 << false << "context 10026" << Writes{};
-    QTest::newRow("no fifth button") << 0 << 4 << false << "" << Writes{};
-    QTest::newRow("no button -1") << 1 << -1 << false << "" << Writes{};
-    QTest::newRow("close box") << 1 << 5 << true << "" << Writes{};
+    QTest::newRow("OK on tab 0") << 0 << 0 << "click" << true << "" << ok0;
+    QTest::newRow("OK on tab 1") << 1 << 0 << "click" << true << "" << ok1;
+    QTest::newRow("キャンセル on tab 0") << 0 << 1 << "click" << true << "" << Writes{};
+    QTest::newRow("キャンセル on tab 1") << 1 << 1 << "click" << true << "" << Writes{};
+    QTest::newRow("適用 on tab 0") << 0 << 2 << "click" << false << "" << options0;
+    QTest::newRow("適用 on tab 1") << 1 << 2 << "click" << false << "" << onlyFolder;
+    QTest::newRow("ヘルプ on tab 0") << 0 << 3 << "click" << false << "context 10025" << Writes{};
+    QTest::newRow("ヘルプ on tab 1") << 1 << 3 << "click" << false << "context 10026" << Writes{};
+    QTest::newRow("Enter on OK") << 1 << 0 << "Enter" << true << "" << ok1;
+    QTest::newRow("Enter on キャンセル") << 0 << 1 << "Enter" << true << "" << Writes{};
+    QTest::newRow("Enter on 適用, tab 1") << 1 << 2 << "Enter" << false << "" << onlyFolder;
+    QTest::newRow("no fifth button") << 0 << 4 << "call" << false << "" << Writes{};
+    QTest::newRow("no button -1") << 1 << -1 << "call" << false << "" << Writes{};
+    QTest::newRow("close box") << 1 << 0 << "close box" << true << "" << Writes{};
 }
 
 void TestSettingsDialog::buttons()
 {
     QFETCH(int, tab);
     QFETCH(int, button);
+    QFETCH(QString, press);
     QFETCH(bool, closes);
     QFETCH(QString, help);
     QFETCH(Writes, expected);
@@ -280,18 +300,25 @@ void TestSettingsDialog::buttons()
     dialog.folderTab()->openFolder(chosen);
     dialog.tabs()->setCurrentIndex(tab);
     const state::SettingCopies before = program_->state->settings().copies();
+    QSignalSpy folderChanged(&dialog, &ui::SettingsDialog::folderNameChanged);
 
-    if (button == 5) {
+    if (press == "close box") {
         QCloseEvent event;
         QSpontaneKeyEvent::setSpontaneous(&event);
         QApplication::instance()->notify(&dialog, &event);
-    } else if (button >= 0 && button < 4) {
+    } else if (press == "Enter") {
+        dialog.button(button)->setFocus();
+        QTest::keyClick(dialog.button(button), Qt::Key_Return);
+    } else if (press == "click") {
         click(dialog.button(button));
     } else {
         dialog.clickButton(button);
     }
 
     QCOMPARE(writes(), expected);
+    QCOMPARE(folderChanged.count(),
+             std::count_if(expected.begin(), expected.end(),
+                           [](const Access& a) { return a.key == "FolderName"; }));
     QCOMPARE(dialog.isVisible(), !closes);
     QCOMPARE(program_->fake.help.shown, help.isEmpty() ? QStringList() : QStringList{help});
     // Each write reached the copy too; nothing else changed there but the
@@ -391,7 +418,9 @@ void TestSettingsDialog::storedFolder_data()
     QTest::newRow("nothing stored") << "" << "current";
 }
 
-// An OK that does not touch the folder list keeps the stored folder.
+// The list opens at the stored folder where it exists; an OK that does not
+// touch the list keeps the stored text as it is, even for a folder missing
+// now (a drive not plugged in).
 void TestSettingsDialog::storedFolder()
 {
     QFETCH(QString, stored);
@@ -399,37 +428,90 @@ void TestSettingsDialog::storedFolder()
     testsupport::writeFile(folder_ / "file", "x");
     stored.replace("@folder", text(folder_.path()));
     program_->remember(Setting::FolderName, stored.toStdString());
+    const std::string inStore = store_->read("Config", "FolderName");
 
     ui::SettingsDialog& dialog = open();
+    QSignalSpy folderChanged(&dialog, &ui::SettingsDialog::folderNameChanged);
     click(dialog.button(0));
     const QString expected =
         QDir::cleanPath(opens == "stored" ? text(folder_.path()) : text(elsewhere_.path()));
     QCOMPARE(dialog.folderTab()->openedFolder(), expected);
-    QCOMPARE(store_->read("Config", "FolderName"),
-             QDir::toNativeSeparators(expected).toStdString());
+    QCOMPARE(program_->state->settings().text(Setting::FolderName), stored.toStdString());
+    QCOMPARE(store_->read("Config", "FolderName"), inStore);
+    for (const Access& write : writes())
+        QVERIFY(write.key != "FolderName");
+    QCOMPARE(folderChanged.count(), 0);
 }
 
-void TestSettingsDialog::openedNotHighlighted()
+void TestSettingsDialog::folderList_data()
 {
+    QTest::addColumn<QString>("stored"); // below the program's folder
+    QTest::addColumn<QString>("tab");
+    QTest::newRow("opened on the folder tab") << "d59" << "1";
+    QTest::newRow("opened on the options tab") << "d59" << "0";
+    QTest::newRow("a hidden folder") << ".lists" << "1";
+}
+
+// The stored folder is selected and in sight on either tab, hidden ones
+// too; a double-click opens a folder and leaves it expanded; only the
+// opened folder counts, and storing it says so once.
+void TestSettingsDialog::folderList()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, tab);
+    for (int i = 0; i < 60; ++i)
+        std::filesystem::create_directories(
+            folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
+    std::filesystem::create_directories(folder_ / ".lists");
+    std::filesystem::create_directories(folder_ / stored.toStdString() / "in" / "deeper");
+    const QString storedPath = QDir::cleanPath(text(folder_ / stored.toStdString()));
+    program_->remember(Setting::FolderName, storedPath.toStdString());
+    program_->remember(Setting::OptLATab, tab.toStdString());
+
     ui::SettingsDialog& dialog = open();
-    ui::FolderTab* tab = dialog.folderTab();
-    const QString sub = QDir::cleanPath(text(elsewhere_ / "sub"));
-    QTreeView* tree = tab->folderList();
-    // Opened by the user: the activation a double-click or Enter gives.
-    QModelIndex index;
-    QTRY_VERIFY((index = tree->currentIndex()).isValid());
-    tab->openFolder(text(elsewhere_.path()));
-    QTRY_VERIFY(tree->model()->rowCount(tree->currentIndex()) == 1);
-    const QModelIndex subIndex = tree->model()->index(0, 0, tree->currentIndex());
-    emit tree->activated(subIndex);
-    QCOMPARE(tab->openedFolder(), sub);
-    QCOMPARE(tree->model()->data(subIndex, Qt::FontRole).value<QFont>().bold(), true);
-    // Highlighting another folder changes nothing.
-    tree->setCurrentIndex(subIndex.parent());
-    QCOMPARE(tab->openedFolder(), sub);
+    ui::FolderTab* folderTab = dialog.folderTab();
+    QTreeView* tree = folderTab->folderList();
+    auto* model = static_cast<QSortFilterProxyModel*>(tree->model());
+    auto* files = static_cast<QFileSystemModel*>(model->sourceModel());
+    const auto pathOf = [&](const QModelIndex& index) {
+        return QDir::cleanPath(files->filePath(model->mapToSource(index)));
+    };
+    QCOMPARE(pathOf(tree->currentIndex()), storedPath);
+    // Its folder loads while the dialog shows either tab; the folder tab
+    // then shows it.
+    QTRY_COMPARE(model->rowCount(tree->currentIndex().parent()), 61);
     dialog.tabs()->setCurrentIndex(1);
-    click(dialog.button(2));
-    QCOMPARE(writes(), (Writes{{"Config", "FolderName", QDir::toNativeSeparators(sub).toStdString()}}));
+    QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+
+    // A real double-click on the folder in it.
+    QTRY_COMPARE(model->rowCount(tree->currentIndex()), 1);
+    const QPersistentModelIndex in = model->index(0, 0, tree->currentIndex());
+    const QString chosen = storedPath + "/in";
+    QCOMPARE(pathOf(in), chosen);
+    model->fetchMore(in); // its own folder listed, as once it has been open
+    QTRY_COMPARE(model->rowCount(in), 1);
+    tree->scrollTo(in);
+    mouse(tree->viewport(), tree->visualRect(in).center(),
+          {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+           QEvent::MouseButtonRelease});
+    QCOMPARE(folderTab->openedFolder(), chosen);
+    QVERIFY(tree->isExpanded(in));
+    QCOMPARE(model->data(in, Qt::FontRole).value<QFont>().bold(), true);
+    // Highlighting another folder changes nothing.
+    tree->setCurrentIndex(in.parent());
+    QCOMPARE(folderTab->openedFolder(), chosen);
+    // Once the user has acted in the list, it scrolls as they do.
+    tree->scrollToTop();
+    model->sort(0);
+    QCoreApplication::processEvents();
+    QCOMPARE(tree->verticalScrollBar()->value(), 0);
+
+    QSignalSpy folderChanged(&dialog, &ui::SettingsDialog::folderNameChanged);
+    for (int i = 0; i < 2; ++i)
+        click(dialog.button(2));
+    const Access write{"Config", "FolderName", QDir::toNativeSeparators(chosen).toStdString()};
+    QCOMPARE(writes(), (Writes{write, write}));
+    QCOMPARE(folderChanged.count(), 1);
 }
 
 void TestSettingsDialog::folderText_data()
@@ -486,6 +568,8 @@ void TestSettingsDialog::link()
     dialog.tabs()->setCurrentIndex(1);
     ui::LinkLabel* link = dialog.folderTab()->link();
     const QColor black(0, 0, 0), blue(0, 0, 255);
+    // Only its text is the link, not the tab's width.
+    QTRY_VERIFY(link->isVisible() && link->width() == link->sizeHint().width());
     QCOMPARE(link->textColour(), black);
     movePointer(link);
     QCOMPARE(link->textColour(), blue);

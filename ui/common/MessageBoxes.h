@@ -68,8 +68,14 @@ public:
 // toolkit's "\n", so "a\r\rb" shows an empty line between a and b.
 QString toDisplayLines(const QString& text);
 
+// A run of text with nowhere to break a line (a long file name) gets a
+// zero-width break opportunity between its characters, so a box or tooltip
+// wraps it instead of cutting it off. Brackets keep to their neighbours.
+QString wrappable(const QString& text);
+
 // The real boxes: QMessageBox with buttons reading "OK" and "キャンセル"
-// (or "はい" and "いいえ") whatever the system's language.
+// (or "はい" and "いいえ") whatever the system's language. Long names wrap;
+// text copied out of the box comes without the breaks added for that.
 class QtMessageBoxes : public MessageBoxes
 {
 public:

@@ -36,13 +36,23 @@ FileNameDialog::FileNameDialog(const FileNameDialogTexts& texts, const QString& 
     nameCaption_->setToolTip(texts.nameCaptionTip);
     setColours(nameCaption_, kLightYellow);
 
-    nameDisplay_ = new QLabel(fileName, this);
+    nameDisplay_ = new QLabel(this);
     nameDisplay_->setObjectName(texts.nameDisplayName);
-    nameDisplay_->setToolTip(texts.nameTip);
     nameDisplay_->setFont(fixed);
     nameDisplay_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     nameDisplay_->setTextFormat(Qt::PlainText);
     setColours(nameDisplay_, kLightYellow, kDarkGrey);
+    // A name longer than the text box is shortened in its middle, so the
+    // dialog keeps its width; the tooltip then adds the whole name under
+    // its own text.
+    const QFontMetrics metrics = nameDisplay_->fontMetrics();
+    const int room = text_->minimumWidth() - 2 * nameDisplay_->frameWidth() -
+                     metrics.horizontalAdvance(QLatin1Char('x'));
+    const QString shown = metrics.elidedText(fileName, Qt::ElideMiddle, room);
+    nameDisplay_->setText(shown);
+    nameDisplay_->setToolTip(shown == fileName
+                                 ? texts.nameTip
+                                 : texts.nameTip + QLatin1Char('\n') + wrappable(fileName));
 
     textCaption_ = new QLabel(texts.textCaption, this);
     textCaption_->setObjectName(QStringLiteral("Label4"));

@@ -1,5 +1,6 @@
 #include "FixedDialog.h"
 
+#include "DialogButton.h"
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/Screen.h"
 
@@ -9,28 +10,6 @@
 #include <QPushButton>
 
 namespace ui {
-
-namespace {
-
-// Enter presses the button that has the focus, as on the program's home
-// platform; with no default button Enter elsewhere does nothing.
-class DialogButton : public QPushButton
-{
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            click();
-            return;
-        }
-        QPushButton::keyPressEvent(event);
-    }
-};
-
-} // namespace
 
 QString framedTip(const QString& caption)
 {

@@ -10,9 +10,11 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -139,7 +141,8 @@ FolderTab::FolderTab(const QString& folder, const QList<Drive>& drives, MessageB
     }
 
     files_ = new QFileSystemModel(this);
-    files_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    // Hidden ones too: a list may well be kept under ~/.local/share.
+    files_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives | QDir::Hidden);
     files_->setReadOnly(true);
     tree_ = new FolderTreeModel(files_, style()->standardIcon(QStyle::SP_DirOpenIcon), this);
 
@@ -150,7 +153,25 @@ FolderTab::FolderTab(const QString& folder, const QList<Drive>& drives, MessageB
     folders_->setHeaderHidden(true);
     for (int column = 1; column < files_->columnCount(); ++column)
         folders_->hideColumn(column);
+    // Opening a folder expands it; the tree's own double-click would then
+    // fold it up again.
+    folders_->setExpandsOnDoubleClick(false);
     connect(folders_, &QTreeView::activated, this, &FolderTab::openIndex);
+    // Folders load and sort after the opened one was scrolled to, and push
+    // it out of sight: until the user acts in the list, bring it back after
+    // each sort (the model sorts whatever arrives).
+    keepInSight_ = new QTimer(this);
+    keepInSight_->setSingleShot(true);
+    keepInSight_->setInterval(0);
+    connect(keepInSight_, &QTimer::timeout, this, [this] {
+        if (!userActed_)
+            scrollToOpened();
+    });
+    connect(tree_, &QAbstractItemModel::layoutChanged, keepInSight_, qOverload<>(&QTimer::start));
+    for (QObject* part :
+         {static_cast<QObject*>(folders_), static_cast<QObject*>(folders_->viewport()),
+          static_cast<QObject*>(folders_->verticalScrollBar())})
+        part->installEventFilter(this);
 
     const QString page = QString::fromUtf8(info::kPostalCodePage);
     link_ = new LinkLabel(QStringLiteral("URL：") + page, this);
@@ -166,13 +187,14 @@ FolderTab::FolderTab(const QString& folder, const QList<Drive>& drives, MessageB
     layout->setSpacing(8);
     layout->addWidget(drives_);
     layout->addWidget(folders_, 1);
-    layout->addWidget(link_);
+    // Sized to its text, so only the text is the link.
+    layout->addWidget(link_, 0, Qt::AlignLeft);
 
     const QString start = QDir::cleanPath(folder);
     driveShown_ = driveIndex(driveOf(start));
     drives_->setCurrentIndex(driveShown_);
     showDrive(drives_->itemData(driveShown_).toString());
-    openFolder(start);
+    showOpened(start);
     connect(drives_, &QComboBox::currentIndexChanged, this, &FolderTab::chooseDrive);
 }
 
@@ -196,13 +218,42 @@ void FolderTab::showDrive(const QString& root)
 
 void FolderTab::openFolder(const QString& folder)
 {
+    chosen_ = QDir::cleanPath(folder);
+    showOpened(folder);
+}
+
+void FolderTab::showOpened(const QString& folder)
+{
     opened_ = QDir::cleanPath(folder);
     tree_->setOpened(opened_);
     const QModelIndex index = tree_->indexOf(opened_);
     folders_->setCurrentIndex(index);
     folders_->expand(index);
-    folders_->scrollTo(index);
+    scrollToOpened();
     folders_->viewport()->update();
+}
+
+// Centred where it has to move, so a row or two arriving above it keeps it
+// in sight.
+void FolderTab::scrollToOpened()
+{
+    const QModelIndex index = tree_->indexOf(opened_);
+    if (!folders_->viewport()->rect().contains(folders_->visualRect(index)))
+        folders_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+bool FolderTab::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        userActed_ = true;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FolderTab::openIndex(const QModelIndex& index)

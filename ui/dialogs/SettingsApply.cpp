@@ -58,9 +58,13 @@ std::optional<QPointF> saveOptions(state::Settings& settings, const OptionChoice
     return moveTo;
 }
 
-void saveFolder(state::Settings& settings, const QString& openedFolder)
+bool saveFolder(state::Settings& settings, const std::optional<QString>& chosenFolder)
 {
-    settings.write(Setting::FolderName, folderText(openedFolder));
+    if (!chosenFolder)
+        return false;
+    const std::string before = settings.text(Setting::FolderName);
+    settings.write(Setting::FolderName, folderText(*chosenFolder));
+    return settings.text(Setting::FolderName) != before;
 }
 
 } // namespace ui

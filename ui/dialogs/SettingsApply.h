@@ -27,8 +27,7 @@ OptionChoices optionChoices(const state::SettingCopies& copies);
 int openingTab(const state::SettingCopies& copies);
 
 // The folder the folder list opens at: the stored FolderName where that
-// folder exists, so an OK that does not touch the list keeps it; otherwise
-// the current folder.
+// folder exists, otherwise the current folder.
 QString openingFolder(const state::SettingCopies& copies, const QString& currentFolder);
 
 // How a folder is stored: native separators, a drive's root with its
@@ -49,7 +48,10 @@ struct Placement
 std::optional<QPointF> saveOptions(state::Settings& settings, const OptionChoices& choices,
                                    int currentTab, const Placement& window);
 
-// Applies the second tab: the opened folder becomes FolderName.
-void saveFolder(state::Settings& settings, const QString& openedFolder);
+// Applies the second tab: the folder the user opened becomes FolderName.
+// Where they opened none, the stored FolderName stays as it is, even when
+// that folder is missing now (a drive not plugged in). Returns whether
+// FolderName changed.
+bool saveFolder(state::Settings& settings, const std::optional<QString>& chosenFolder);
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "DialogButton.h"
 #include "FolderTab.h"
 #include "OptionsTab.h"
 #include "SettingsApply.h"
@@ -71,11 +72,11 @@ SettingsDialog::SettingsDialog(state::ProgramState& state, UiServices& services,
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     for (int i = 0; i < 4; ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(kButtonCaptions[i]), this);
+        auto* button = new DialogButton(QString::fromUtf8(kButtonCaptions[i]), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(i));
         button->setProperty("index", i);
         button->setToolTip(tooltipText(button->text()));
-        // No default button: Enter means nothing dialog-wide.
+        // No default button: Enter presses the focused one only.
         button->setAutoDefault(false);
         button->setDefault(false);
         button->setMinimumWidth(84);
@@ -102,11 +103,11 @@ SettingsDialog::SettingsDialog(state::ProgramState& state, UiServices& services,
 }
 
 void SettingsDialog::run(state::ProgramState& state, UiServices& services, QWidget* mainWindow,
-                         const std::function<void(QWidget*)>& folderSaved)
+                         const std::function<void(QWidget*)>& folderChanged)
 {
     SettingsDialog dialog(state, services, mainWindow);
-    if (folderSaved)
-        connect(&dialog, &SettingsDialog::folderSaved, &dialog, [&] { folderSaved(&dialog); });
+    if (folderChanged)
+        connect(&dialog, &SettingsDialog::folderNameChanged, &dialog, [&] { folderChanged(&dialog); });
     dialog.move(centredOnScreen(services.screen, dialog.frameSize()));
     dialog.exec();
 }
@@ -157,8 +158,8 @@ void SettingsDialog::saveOptions()
 
 void SettingsDialog::saveFolder()
 {
-    ui::saveFolder(state_.settings(), folder_->openedFolder());
-    emit folderSaved();
+    if (ui::saveFolder(state_.settings(), folder_->chosenFolder()))
+        emit folderNameChanged();
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)

@@ -26,9 +26,9 @@ public:
     SettingsDialog(state::ProgramState& state, UiServices& services, QWidget* mainWindow);
 
     // Opens the dialog modally over the main window; returns once it closed.
-    // `folderSaved` runs, over the dialog, each time the folder is applied.
+    // `folderChanged` runs, over the dialog, each time OK or 適用 changes the folder.
     static void run(state::ProgramState& state, UiServices& services, QWidget* mainWindow,
-                    const std::function<void(QWidget*)>& folderSaved = {});
+                    const std::function<void(QWidget*)>& folderChanged = {});
 
     QTabWidget* tabs() const { return tabs_; }
     OptionsTab* optionsTab() const { return options_; }
@@ -36,7 +36,8 @@ public:
     QPushButton* button(int index) const { return buttons_.at(index); }
 
 signals:
-    void folderSaved();
+    // OK or 適用 stored a FolderName other than the one stored before.
+    void folderNameChanged();
 
 public slots:
     // The four buttons from the left: OK, キャンセル, 適用, ヘルプ.

@@ -6,6 +6,7 @@
 #include "ui/common/Twips.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -150,18 +151,20 @@ void AboutWindow::createLinks(QPoint topLeft)
         {host, homepage, 24},
         {path, homepage, 24},
     };
-    QFont font = minchoFont(11.25, false);
-    font.setUnderline(true);
     int y = topLeft.y();
     for (int i = 0; i < 5; ++i) {
         const int index = kFirstLink + i;
         auto* link = new LinkLabel(links[i].text, this);
         link->setObjectName(QStringLiteral("Label1_%1").arg(index));
         link->setProperty("index", index);
+        // Without an address the heading is plain text, not a link.
+        const bool live = !links[i].address.isEmpty();
+        QFont font = minchoFont(11.25, false);
+        font.setUnderline(live);
         link->setFont(font);
         link->setTextColour(kPaleGreen);
         link->setToolTip(addressTip(links[i].address));
-        if (links[i].address.isEmpty())
+        if (!live)
             link->unsetCursor();
         link->adjustSize();
         link->move(topLeft.x() + links[i].indent, y);
@@ -185,6 +188,8 @@ void AboutWindow::colourLinks(const QColor& mail, const QColor& homepage)
 
 void AboutWindow::pointerOverLabel(int index)
 {
+    if (!isLive(index))
+        return;
     if (isMailLink(index))
         colourLinks(kGreen, kPaleGreen);
     else if (isHomepageLink(index))
@@ -202,6 +207,24 @@ void AboutWindow::clickLabel(int index)
         mailTo(services_.launcher, services_.messages, this, maker_.mail);
     else if (isHomepageLink(index))
         openLink(services_.launcher, services_.messages, this, maker_.homepage, kHomepageMissing);
+}
+
+bool AboutWindow::isLive(int index) const
+{
+    if (isMailLink(index))
+        return !maker_.mail.isEmpty();
+    return isHomepageLink(index) && !maker_.homepage.isEmpty();
+}
+
+// No cancel button here either: Escape leaves the window open, as in the
+// program's other dialogs.
+void AboutWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 // Only the background's own moves arrive here: the texts, the frame and the

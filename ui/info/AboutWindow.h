@@ -50,8 +50,11 @@ public slots:
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Whether Label1(index) belongs to a link with an address.
+    bool isLive(int index) const;
     void createTexts();
     void createLinks(QPoint topLeft);
     void colourLinks(const QColor& mail, const QColor& homepage);

@@ -11,6 +11,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <qdrawutil.h>
 
 namespace ui {
 
@@ -76,6 +78,20 @@ void SplashWindow::createTexts(const TwipsScale& s)
     addLine(this, 3, {edge, height - edge - 1, width - 2 * edge, 1});
     addLine(this, 4, {edge, ruleY, width - 2 * edge, 1});
     setFixedSize(width, height);
+}
+
+// A window without a caption still has its fixed frame: raised, two pixels,
+// drawn here since no window manager draws one round a splash.
+void SplashWindow::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPalette edge = palette();
+    edge.setColor(QPalette::Light, kFrameLight);
+    edge.setColor(QPalette::Midlight, kFrameMidlight);
+    edge.setColor(QPalette::Dark, kFrameDark);
+    edge.setColor(QPalette::Shadow, kFrameShadow);
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), edge, false);
 }
 
 int SplashWindow::exec()
