@@ -70,8 +70,10 @@ void TestMainWindowCommands::toolbar()
     testsupport::ModalDialogs dialogs;
     if (button >= 1 && button <= 12) {
         QCOMPARE(actions[button - 1]->isSeparator(), separator);
+        QCOMPARE(actions[button - 1]->icon().pixmap(16, 16).isNull(), separator); // its picture
         actions[button - 1]->trigger();
     }
+    QVERIFY(!window_->windowIcon().pixmap(32, 32).isNull());
     window_->clickToolbarButton(button);
 
     const auto& shown = program_->fake.messages.shown;

@@ -8,6 +8,7 @@
 #include "state/Startup.h"
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
+#include "ui/common/Pictures.h"
 #include "ui/dialogs/DeleteCommand.h"
 #include "ui/dialogs/FileCopyDialog.h"
 #include "ui/dialogs/RegionDialog.h"
@@ -45,30 +46,30 @@ struct CommandDef
     const char* name; // the menu item's name
     const char* caption;
     QKeyCombination shortcut;
-    const char* icon; // under :/icons/; none when not on the toolbar
+    const char* icon; // its toolbar picture; none when not on the toolbar
     const char* tooltip;
     void (MainWindow::*slot)();
 };
 
 const CommandDef kCommands[] = {
-    {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save.svg",
+    {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save",
      " 指定都道府県の保存 ", &MainWindow::saveTickedPrefectures},
     {"mnuFileFetch", "最新の郵便番号一覧を取得(&G)...", {}, nullptr, nullptr, &MainWindow::fetchList},
     {"mnuFileEnd", "vevoz君 の終了(&X)...", {}, nullptr, nullptr, &MainWindow::requestEnd},
-    {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy.svg", " ｺﾋﾟｰ ", &MainWindow::copyFile},
-    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename.svg", " 名前の変更 ",
+    {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy", " ｺﾋﾟｰ ", &MainWindow::copyFile},
+    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename", " 名前の変更 ",
      &MainWindow::renameFile},
-    {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", {}, "select.svg", " 選択／非選択 ",
+    {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", {}, "select", " 選択／非選択 ",
      &MainWindow::selectByRegion},
-    {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete.svg", " 削除 ", &MainWindow::deleteFile},
-    {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings.svg", " 各種設定 ",
+    {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete", " 削除 ", &MainWindow::deleteFile},
+    {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings", " 各種設定 ",
      &MainWindow::showSettings},
     // "(H)" is plain text here, not an access key.
     {"mnuHelpContext_KeyWord_0", "ﾄﾋﾟｯｸの検索(H)", QKeyCombination(Qt::Key_F1), nullptr, nullptr,
      &MainWindow::showHelpIndex},
-    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help.svg", " ﾍﾙﾌﾟ ",
+    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help", " ﾍﾙﾌﾟ ",
      &MainWindow::showHelpContents},
-    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about.svg", " ﾊﾞｰｼﾞｮﾝ情報 ",
+    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about", " ﾊﾞｰｼﾞｮﾝ情報 ",
      &MainWindow::showAbout},
 };
 
@@ -134,7 +135,7 @@ MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget
 {
     setObjectName(QStringLiteral("DOZUZEZO"));
     setWindowTitle(QStringLiteral("vevoz君 for Windows"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    setWindowIcon(programIcon());
 
     createClient();
     createActions();
@@ -201,7 +202,7 @@ void MainWindow::createActions()
         action->setObjectName(QString::fromLatin1(def.name));
         action->setShortcut(QKeySequence(def.shortcut));
         if (def.icon) {
-            action->setIcon(QIcon(QStringLiteral(":/icons/") + QLatin1String(def.icon)));
+            action->setIcon(toolbarPicture(def.icon));
             action->setIconVisibleInMenu(false);
             action->setToolTip(QString::fromUtf8(def.tooltip));
         }

@@ -8,6 +8,7 @@
 #include "state/Startup.h"
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
+#include "ui/common/Pictures.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -55,7 +56,7 @@ Program::Program(QApplication& application)
     // Fusion keeps the grey and the region colours on every desktop.
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(japaneseFont(QStringLiteral("MS UI Gothic"), 9));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    QApplication::setWindowIcon(programIcon());
     installJapaneseTranslations(application);
 }
 
