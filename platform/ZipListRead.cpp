@@ -78,27 +78,6 @@ bool readAll(zip_file_t* file, std::span<char> out, std::size_t& filled, int& zi
     return true;
 }
 
-// Keeps the list in a string of its own.
-class StringReceiver : public BlockReceiver
-{
-public:
-    explicit StringReceiver(std::string& bytes) : bytes_(bytes) {}
-    void expectSize(std::uint64_t) override {}
-    std::span<char> room(std::size_t size) override
-    {
-        bytes_.resize(size);
-        return {bytes_.data(), bytes_.size()};
-    }
-    bool received(std::size_t count) override
-    {
-        bytes_.resize(count);
-        return true;
-    }
-
-private:
-    std::string& bytes_;
-};
-
 // The list out of an archive libzip reads from `source`, which this takes
 // over; `error` already names the archive. What goes wrong after the archive
 // changed meanwhile (`changed`) is the change's fault, and a list read
@@ -298,31 +277,18 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
 
 } // namespace
 
-std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
-                                                          const std::filesystem::path& shownAs,
-                                                          std::uint64_t limit)
+std::optional<ZipError> readListFromZipBytes(std::string_view archive, const std::filesystem::path& shownAs,
+                                             BlockReceiver& receiver, std::string& entryName,
+                                             std::uint64_t limit)
 {
+    entryName.clear();
     if (!archive.starts_with("PK"))
         return ZipError{ZipError::Kind::NotAZip, shownAs};
-    ZipListBytes result;
-    StringReceiver receiver(result.bytes);
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
-    if (auto error = readListFromSource(source, openError, archive.size(),
-                                        {ZipError::Kind::Damaged, shownAs}, receiver,
-                                        result.entryName, limit, [] { return false; }))
-        return *std::move(error);
-    return result;
-}
-
-std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)
-{
-    ZipListBytes result;
-    StringReceiver receiver(result.bytes);
-    if (auto error = readListFromZip(path, receiver, result.entryName, limit))
-        return *std::move(error);
-    return result;
+    return readListFromSource(source, openError, archive.size(), {ZipError::Kind::Damaged, shownAs},
+                              receiver, entryName, limit, [] { return false; });
 }
 
 } // namespace platform
