@@ -1,5 +1,6 @@
 #include "ListFetcher.h"
 
+#include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -24,7 +25,6 @@ std::string header(const QNetworkReply& reply, const char* name)
 
 ListFetcher::ListFetcher(QObject* parent) : QObject(parent)
 {
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
     stall_.setSingleShot(true);
     connect(&stall_, &QTimer::timeout, this, &ListFetcher::stalled);
 }
@@ -61,7 +61,11 @@ void ListFetcher::start(const QUrl& url, const state::ListValidators& validators
                              QByteArray::fromStdString(validators.lastModified));
     conditional_ = !validators.etag.empty() || !validators.lastModified.empty();
 
-    reply_ = network_.get(request);
+    if (!network_) {
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        network_ = std::make_unique<QNetworkAccessManager>();
+    }
+    reply_ = network_->get(request);
     // Progress from the data itself: the reply's own progress signal is
     // held back while data trickles in.
     connect(reply_, &QNetworkReply::readyRead, this, &ListFetcher::readData);

@@ -6,13 +6,14 @@
 #include "state/ListFetch.h"
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <memory>
 
+class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace ui {
@@ -59,7 +60,7 @@ private:
     void replyFinished();
     void fail(const QString& reason);
 
-    QNetworkAccessManager network_;
+    std::unique_ptr<QNetworkAccessManager> network_; // made at the first fetch
     QPointer<QNetworkReply> reply_;
     QTimer stall_;
     FetchLimits limits_;

@@ -66,6 +66,8 @@ public slots:
     void fetchList();
     // Start-up found no list: offers to fetch it.
     void offerListFetch();
+    // Which list is loaded, and its rows, in the status bar.
+    void showListStatus();
     // A list from outside (a dropped file) for this run; a refused one
     // leaves the loaded list as it was.
     void openList(const std::filesystem::path& file);
@@ -105,7 +107,6 @@ private:
     void endConfirmed();
     void commitData(QSessionManager& manager);
     void loadListOfNewFolder(QWidget* over);
-    void showListStatus();
 
     state::ProgramState& state_;
     UiServices& services_;
