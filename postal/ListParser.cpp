@@ -312,7 +312,7 @@ LoadResult ListParser::finish()
 
 bool ListParser::readLines(std::size_t from, std::size_t to, bool keepRows)
 {
-    std::vector<PostalList::Row>* rows = keepRows ? &list_->rows_ : nullptr;
+    PostalList::Rows* rows = keepRows ? &list_->rows_ : nullptr;
     if (rows && rows->capacity() - rows->size() < (to - from) / 90 + 16)
         rows->reserve(std::max(rows->capacity() * 2, rows->size() + (to - from) / 90 + 16));
     if (auto e = scanLines(list_->bytes_.get(), from, to, lines_, rows))
@@ -331,7 +331,7 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
         return readLines(from, to, true);
     // Split after a line feed: each half is whole lines.
     const std::size_t split = static_cast<std::size_t>(static_cast<const char*>(lf) - base) + 1;
-    std::vector<PostalList::Row> secondRows;
+    PostalList::Rows secondRows;
     secondRows.reserve((to - split) / 90 + 16);
     std::size_t secondLines = 0;
     std::optional<LoadError> secondError;
@@ -366,7 +366,7 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
 }
 
 std::optional<LoadError> ListParser::scanLines(const char* const base, std::size_t from, std::size_t to,
-                                               std::size_t& line, std::vector<PostalList::Row>* rows)
+                                               std::size_t& line, PostalList::Rows* rows)
 {
     auto fail = [](LoadError::Kind kind, std::size_t line, int field) {
         LoadError e{kind, line};

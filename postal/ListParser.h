@@ -64,7 +64,7 @@ private:
     bool readManyLines(std::size_t from, std::size_t to);
     // The reading itself: lines counted on from `line`, rows added unless null.
     static std::optional<LoadError> scanLines(const char* base, std::size_t from, std::size_t to,
-                                              std::size_t& line, std::vector<PostalList::Row>* rows);
+                                              std::size_t& line, PostalList::Rows* rows);
 
     std::unique_ptr<PostalList> list_;
     std::size_t capacity_ = 0;   // bytes, not counting the padding after them

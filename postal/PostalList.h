@@ -3,6 +3,7 @@
 // ListParser.h has the reading rules.
 
 #include "platform/FileReader.h"
+#include "platform/Memory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -107,6 +108,7 @@ private:
         std::uint8_t jisCode;
         bool verbatim;
     };
+    using Rows = std::vector<Row, platform::BufferAllocator<Row>>;
     struct FreeBytes
     {
         void operator()(char* p) const;
@@ -114,7 +116,7 @@ private:
 
     std::unique_ptr<char, FreeBytes> bytes_;
     std::size_t size_ = 0;
-    std::vector<Row> rows_;
+    Rows rows_;
     std::vector<Run> runs_;
 };
 
