@@ -56,6 +56,10 @@ struct ZipError
 // utf_ken_all.csv, in any folder, whatever the case.
 bool isListEntryName(std::string_view name);
 
+// An entry's name as messages show it: as stored where it is UTF-8 (or
+// ASCII), otherwise its last part only.
+std::string shownEntryName(std::string_view name);
+
 // True where the file should be read as an archive: its name ends in .zip
 // (any case) or it begins with a zip signature.
 bool looksLikeZip(const std::filesystem::path& path);

@@ -15,35 +15,6 @@ namespace platform {
 
 namespace {
 
-// Entry names are usually ASCII or UTF-8; one in another code page is shown
-// by its last part only, which is ASCII for a list.
-bool isUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
-std::string_view lastPart(std::string_view name)
-{
-    const std::size_t slash = name.find_last_of("/\\");
-    return slash == std::string_view::npos ? name : name.substr(slash + 1);
-}
-
-std::string shownName(std::string_view name)
-{
-    return std::string(isUtf8(name) ? name : lastPart(name));
-}
-
 struct ZipCloser
 {
     void operator()(zip_t* z) const { zip_discard(z); }
@@ -184,11 +155,11 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
         if (!name || !isListEntryName(name))
             continue;
         if (found >= 0) {
-            error.otherEntry = shownName(name);
+            error.otherEntry = shownEntryName(name);
             return fail(ZipError::Kind::TwoLists);
         }
         found = i;
-        error.entry = shownName(name);
+        error.entry = shownEntryName(name);
     }
     if (found < 0)
         return fail(ZipError::Kind::NoList);

@@ -1,11 +1,14 @@
 // The zip reader for the programs: libzip and what it brings (libcrypto
 // among them) take longer to load than a whole export of the unzipped list,
-// or a fifth of the window's start, so they are loaded only when an archive
-// is read.
+// or a fifth of the window's start, so they are loaded only for an archive
+// not laid out as plainly as the published one, or a damaged one.
 #include "PrivateModule.h"
 
 #include "SafeFileWriter.h"
 #include "ZipList.h"
+#ifdef DOZUZEZO_PLAIN_ZIP
+#include "ZipListPlain.h"
+#endif
 #include "ZipReaderModule.h"
 
 #include <cerrno>
@@ -105,6 +108,10 @@ std::optional<ZipError> throughModule(const char* name, const std::filesystem::p
 std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
                                         std::string& entryName, std::uint64_t limit)
 {
+#ifdef DOZUZEZO_PLAIN_ZIP
+    if (readPlainZipListFile(path, receiver, entryName, limit))
+        return std::nullopt;
+#endif
     return throughModule<DozuzezoReadZipList>(
         kZipReaderFunction, path, receiver, entryName, [&](auto read, auto sink, auto failure) {
             return read(pathText(path).c_str(), limit, sink, failure);
@@ -115,6 +122,10 @@ std::optional<ZipError> readListFromZipBytes(std::string_view archive, const std
                                              BlockReceiver& receiver, std::string& entryName,
                                              std::uint64_t limit)
 {
+#ifdef DOZUZEZO_PLAIN_ZIP
+    if (readPlainZipList(archive, receiver, entryName, limit))
+        return std::nullopt;
+#endif
     return throughModule<DozuzezoReadZipListBytes>(
         kZipBytesReaderFunction, shownAs, receiver, entryName, [&](auto read, auto sink, auto failure) {
             return read(archive.data(), archive.size(), limit, sink, failure);
