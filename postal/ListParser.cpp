@@ -16,9 +16,10 @@ namespace postal {
 
 namespace {
 
-// Zero bytes kept after the list's bytes: a NUL sentinel for the scanning
-// loops and room for the 64-byte looks of the fast path past the end.
-constexpr std::size_t kPadding = 320;
+// Zero bytes kept after the list's bytes (ListParser::kPadding): a NUL
+// sentinel for the scanning loops and room for the 64-byte looks of the fast
+// path past the end.
+constexpr std::size_t kPadding = ListParser::kPadding;
 // An unended line is looked at for certain faults once it is this long,
 // then each time it has doubled, so that /dev/zero is refused at once.
 constexpr std::size_t kFirstTailLook = std::size_t(4) << 10;

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libzip-dev libdeflate-dev
     librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db bash-completion
-    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 unzip
+    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 unzip time
     clang ccache openbox xdotool
 )
 missing=()
