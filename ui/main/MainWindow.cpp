@@ -135,7 +135,9 @@ MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget
 {
     setObjectName(QStringLiteral("DOZUZEZO"));
     setWindowTitle(QStringLiteral("vevoz君 for Windows"));
-    setWindowIcon(programIcon());
+    // The program's icon, unless the application already gives every window it.
+    if (QGuiApplication::windowIcon().isNull())
+        setWindowIcon(programIcon());
 
     createClient();
     createActions();
