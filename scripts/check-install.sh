@@ -19,6 +19,10 @@ bridge=$(find "$prefix" -name 'libdozuzezo-settings-bridge.so')
 [ "$(dirname "$bridge")" != "$bin" ] || fail "the bridge belongs in a library folder, not bin/"
 reader=$(find "$prefix" -name 'libdozuzezo-zip-reader.so')
 [ "$(dirname "$reader")" = "$(dirname "$bridge")" ] || fail "the zip reader is not installed beside the bridge"
+if [ -e "$bin/dozuzezo" ]; then
+    fetcher=$(find "$prefix" -name 'libdozuzezo-fetcher.so')
+    [ "$(dirname "$fetcher")" = "$(dirname "$bridge")" ] || fail "the window's fetcher is not installed beside the bridge"
+fi
 
 # A settings file of our own: never the user's.
 export DOZUZEZO_SETTINGS=$work/settings.ini HOME=$work XDG_CONFIG_HOME=$work/config

@@ -1,9 +1,13 @@
-#include "ListFetcher.h"
+// The network side of fetching the list. The shipped program loads it as a
+// module, at the first fetch; tests and the Windows build link it.
+#include "FetchEngine.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
+#include <QTimer>
 
 namespace ui {
 
@@ -21,34 +25,53 @@ std::string header(const QNetworkReply& reply, const char* name)
     return reply.rawHeader(name).toStdString();
 }
 
-} // namespace
-
-ListFetcher::ListFetcher(QObject* parent) : QObject(parent)
+class NetworkFetchEngine : public QObject, public FetchEngine
 {
-    stall_.setSingleShot(true);
-    connect(&stall_, &QTimer::timeout, this, &ListFetcher::stalled);
-}
-
-// A fetch still running when the window goes reports to nobody.
-ListFetcher::~ListFetcher()
-{
-    if (reply_) {
-        reply_->disconnect(this);
-        reply_->abort();
+public:
+    explicit NetworkFetchEngine(Reports reports) : reports_(std::move(reports))
+    {
+        stall_.setSingleShot(true);
+        connect(&stall_, &QTimer::timeout, this, &NetworkFetchEngine::stalled);
     }
-}
+    // A fetch still running when the window goes reports to nobody.
+    ~NetworkFetchEngine() override
+    {
+        if (reply_) {
+            reply_->disconnect(this);
+            reply_->abort();
+        }
+    }
 
-void ListFetcher::start(const QUrl& url, const state::ListValidators& validators,
+    void start(const QUrl& url, const state::ListValidators& validators, const FetchLimits& limits) override;
+    void cancel() override;
+
+private:
+    void readData();
+    void stalled();
+    void replyFinished();
+    void fail(const QString& reason);
+
+    Reports reports_;
+    std::unique_ptr<QNetworkAccessManager> network_; // made at the first fetch
+    QPointer<QNetworkReply> reply_;
+    QTimer stall_;
+    FetchLimits limits_;
+    QByteArray body_;
+    bool conditional_ = false;
+    QString failure_; // why we aborted the reply ourselves
+};
+
+void NetworkFetchEngine::start(const QUrl& url, const state::ListValidators& validators,
                         const FetchLimits& limits)
 {
     limits_ = limits;
     body_.clear();
     failure_.clear();
     if (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")) {
-        emit finished({FetchOutcome::Kind::Failed,
-                       {},
-                       {},
-                       QStringLiteral("http または https のアドレスではありません。")});
+        reports_.finished({FetchOutcome::Kind::Failed,
+                           {},
+                           {},
+                           QStringLiteral("http または https のアドレスではありません。")});
         return;
     }
     QNetworkRequest request(url);
@@ -68,19 +91,19 @@ void ListFetcher::start(const QUrl& url, const state::ListValidators& validators
     reply_ = network_->get(request);
     // Progress from the data itself: the reply's own progress signal is
     // held back while data trickles in.
-    connect(reply_, &QNetworkReply::readyRead, this, &ListFetcher::readData);
+    connect(reply_, &QNetworkReply::readyRead, this, &NetworkFetchEngine::readData);
     connect(reply_, &QNetworkReply::redirected, &stall_, qOverload<>(&QTimer::start));
-    connect(reply_, &QNetworkReply::finished, this, &ListFetcher::replyFinished);
+    connect(reply_, &QNetworkReply::finished, this, &NetworkFetchEngine::replyFinished);
     stall_.start(limits_.stallMs);
 }
 
-void ListFetcher::cancel()
+void NetworkFetchEngine::cancel()
 {
     if (reply_ && reply_->isRunning())
         reply_->abort(); // no failure: an abort of our own with none is a cancel
 }
 
-void ListFetcher::readData()
+void NetworkFetchEngine::readData()
 {
     stall_.start();
     body_ += reply_->readAll();
@@ -89,22 +112,22 @@ void ListFetcher::readData()
     if (body_.size() > limits_.maxBytes || declared > limits_.maxBytes)
         fail(QStringLiteral("大きさが上限の %1 を超えています。").arg(limitText(limits_.maxBytes)));
     else
-        emit progressed(body_.size(), declared);
+        reports_.progressed(body_.size(), declared);
 }
 
-void ListFetcher::stalled()
+void NetworkFetchEngine::stalled()
 {
     fail(QStringLiteral("%1 秒のあいだ、データが届きませんでした。").arg(limits_.stallMs / 1000.0));
 }
 
-void ListFetcher::fail(const QString& reason)
+void NetworkFetchEngine::fail(const QString& reason)
 {
     failure_ = reason;
     if (reply_ && reply_->isRunning())
         reply_->abort();
 }
 
-void ListFetcher::replyFinished()
+void NetworkFetchEngine::replyFinished()
 {
     stall_.stop();
     QNetworkReply& reply = *reply_;
@@ -135,7 +158,26 @@ void ListFetcher::replyFinished()
         outcome.reason = statusText;
     }
     body_.clear();
-    emit finished(outcome);
+    reports_.finished(outcome);
+}
+
+} // namespace
+
+#ifdef _WIN32
+#define ENGINE_EXPORT __declspec(dllexport)
+#else
+#define ENGINE_EXPORT __attribute__((visibility("default")))
+#endif
+
+// The module's way in: the program and the module share Qt and the C++ runtime.
+extern "C" ENGINE_EXPORT FetchEngine* dozuzezo_create_fetch_engine(const FetchEngine::Reports* reports)
+{
+    return new NetworkFetchEngine(*reports);
+}
+
+std::unique_ptr<FetchEngine> makeFetchEngine(FetchEngine::Reports reports, QString&)
+{
+    return std::make_unique<NetworkFetchEngine>(std::move(reports));
 }
 
 } // namespace ui
