@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <cstdlib>
 
 namespace {
 
@@ -22,7 +25,12 @@ protected:
     {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            // Once the painted window has reached the X server, the process ends
+            // there: what a program does on quitting is not its start-up.
+            QTimer::singleShot(0, qApp, [] {
+                QGuiApplication::sync();
+                std::_Exit(0);
+            });
         }
         return false;
     }
