@@ -93,6 +93,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -118,7 +119,8 @@ private:
     QTimer* timer_ = nullptr;
     FetchCommand* fetch_ = nullptr;
     std::string listFolder_; // FolderName as the loaded list was looked for
-    bool ended_ = false; // an end was confirmed: no further question
+    bool ended_ = false;     // an end was confirmed: no further question
+    bool iconGiven_ = false; // the program's icon, after the first paint
 };
 
 } // namespace ui

@@ -59,14 +59,16 @@ Program::Program(QApplication& application)
 }
 
 // Before the first window; left until then, as matching the fonts takes as
-// long as reading the list, which can then happen meanwhile.
-void Program::settleLook()
+// long as reading the list, which can then happen meanwhile. The main window
+// gives the program its icon once it has painted; a start-up message before
+// it needs the icon at once.
+void Program::settleLook(bool withIcon)
 {
-    if (lookSettled_)
-        return;
+    if (!lookSettled_)
+        QApplication::setFont(japaneseFont(QStringLiteral("MS UI Gothic"), 9));
     lookSettled_ = true;
-    QApplication::setFont(japaneseFont(QStringLiteral("MS UI Gothic"), 9));
-    QApplication::setWindowIcon(programIcon());
+    if (withIcon && QGuiApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(programIcon());
 }
 
 Program::~Program() = default;
@@ -90,15 +92,15 @@ MainWindow& Program::start(const QStringList& arguments)
     options.screen = {screen.width(), screen.height()};
     options.listOverride = list;
 
-    StartupMessages startupUi(messages_, clock_, screen_, [this] { settleLook(); });
+    StartupMessages startupUi(messages_, clock_, screen_, [this] { settleLook(true); });
     // The list is read and checked on a second thread while the window is
     // built; the window is shown only once it holds the checked list, or
     // start-up's warning has been answered.
     state::Startup startup(*store_, options, startupUi);
-    settleLook();
+    settleLook(false);
     state_.emplace(*store_, startup.copies(), home);
-    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_, launcher_,
-                                                        QLocale::system(),
+    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_,
+                                                        launcher_, QLocale::system(),
                                                         [] { QCoreApplication::exit(0); }});
     window_ = std::make_unique<MainWindow>(*state_, *services_);
 

@@ -46,7 +46,7 @@ public:
     int exec();
 
 private:
-    void settleLook();
+    void settleLook(bool withIcon);
 
     bool lookSettled_ = false;
     std::unique_ptr<settings::SettingsStore> store_;
