@@ -66,6 +66,14 @@ std::optional<Entry> listEntry(std::string_view a)
         const std::size_t next = at + kCentralSize + nameSize + u16(a, at + 30) + u16(a, at + 32);
         if (next > end)
             return std::nullopt;
+        // Every entry as plainly laid out: no zip64 markers, one disk, its
+        // local header where the directory says. Anything else is for the
+        // zip reader to judge.
+        const std::uint32_t local = u32(a, at + 42);
+        if (u32(a, at + 20) == 0xFFFFFFFF || u32(a, at + 24) == 0xFFFFFFFF || local == 0xFFFFFFFF ||
+            u16(a, at + 34) != 0 || local > directory || directory - local < kLocalSize ||
+            u32(a, local) != kLocalHeader)
+            return std::nullopt;
         const std::string_view name = a.substr(at + kCentralSize, nameSize);
         if (isListEntryName(name)) {
             if (found)
