@@ -1,7 +1,6 @@
 #include "ConfiguredList.h"
 
-#include "PrivateModule.h"
-
+#include "platform/PrivateModule.h"
 #include "platform/SafeFileWriter.h"
 
 namespace cli {
@@ -20,9 +19,9 @@ std::optional<std::filesystem::path> configuredList(std::string& error)
 {
     using Query = int (*)(char*, int);
     std::string why;
-    const auto query = reinterpret_cast<Query>(privateFunction(kBridge, "dozuzezo_configured_list", why));
+    const auto query = reinterpret_cast<Query>(platform::privateFunction(kBridge, "dozuzezo_configured_list", why));
     if (!query) {
-        error = "設定を読めないため一覧の場所が分かりません（" + platform::pathText(privateModule(kBridge)) +
+        error = "設定を読めないため一覧の場所が分かりません（" + platform::pathText(platform::privateModule(kBridge)) +
                 "）。-l で一覧ファイルを指定して下さい。";
         return std::nullopt;
     }

@@ -137,7 +137,7 @@ ReadError openError(const std::filesystem::path& path, int error)
 std::optional<FileVersion> fileVersion(const std::filesystem::path& path) { return versionAt(path); }
 
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
-                                  BlockReceiver& receiver)
+                                  BlockReceiver& receiver, FileVersion* read)
 {
     int error = 0;
     const int fd = openForReading(path, error);
@@ -183,6 +183,8 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
         if (n == 0) {
             if (plain && (total != size || !unchanged()))
                 return changed;
+            if (plain && read)
+                *read = *opened;
             return std::nullopt;
         }
         total += static_cast<std::uint64_t>(n);
@@ -202,6 +204,30 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
         else
             block = total == size ? 1 : kBlock;
     }
+}
+
+std::optional<ReadError> useUnchangedFile(const std::filesystem::path& path, const FileVersion& version,
+                                          const std::function<void(int fd)>& use)
+{
+    int error = 0;
+    const int fd = openForReading(path, error);
+    if (fd < 0)
+        return openError(path, error);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { closeFile(fd); }
+    } closer{fd};
+    Stat st{};
+    if (statOf(fd, st) != 0)
+        return ReadError{ReadError::Kind::CannotOpen, errno};
+    const ReadError changed{ReadError::Kind::Changed, 0};
+    if (!isPlain(st) || openedVersion(fd, st) != version)
+        return changed;
+    use(fd);
+    if (statOf(fd, st) != 0 || openedVersion(fd, st) != version || fileVersion(path) != version)
+        return changed;
+    return std::nullopt;
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -43,12 +44,6 @@ struct ReadError
 
 // Reads `path` (a file, pipe or device) to its end, or until the receiver
 // says stop. More than `limit` bytes is refused as soon as that is known.
-// A plain file must end at the size it had when opened and be the same
-// file, unchanged, when read: otherwise what was read may be half of one
-// version and half of another, and is refused.
-std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
-                                  BlockReceiver& receiver);
-
 // What changes with a file's content: which file it is, its size, and its
 // modification and change times.
 struct FileVersion
@@ -57,6 +52,20 @@ struct FileVersion
     std::int64_t modified = 0, changed = 0;  // nanoseconds
     bool operator==(const FileVersion&) const = default;
 };
+
+// A plain file must end at the size it had when opened and be the same
+// file, unchanged, when read: otherwise what was read may be half of one
+// version and half of another, and is refused. `read`, where given, is set
+// to the version of a plain file read whole.
+std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
+                                  BlockReceiver& receiver, FileVersion* read = nullptr);
+
+// Calls `use` with the file at `path` open for reading (a descriptor), where
+// it is still `version`, and checks afterwards that it still is: what `use`
+// took from it is then what an earlier read of that version saw. Changed
+// otherwise.
+std::optional<ReadError> useUnchangedFile(const std::filesystem::path& path, const FileVersion& version,
+                                          const std::function<void(int fd)>& use);
 
 // The version of the file `path` names now; nullopt when it names none.
 std::optional<FileVersion> fileVersion(const std::filesystem::path& path);

@@ -1,6 +1,7 @@
 #pragma once
 // Replaces a file only once its new content is complete and on disk.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -67,6 +68,9 @@ public:
     std::optional<WriteError> open(const std::filesystem::path& target,
                                    PipeReader pipeReader = PipeReader::Refuse);
     bool write(std::string_view bytes) override;
+    // Writes `length` bytes of the file open as `fd`, from `offset`: copied
+    // by the kernel where it can, without passing through our memory.
+    bool copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
     // Puts the new file in the target's place. Before replacing an existing
     // file the new one is synced to disk, so a crash leaves the old or the
     // new content, never an empty file; a new name has nothing to lose and
@@ -84,6 +88,11 @@ private:
     bool replacing_ = false;  // an existing file will be replaced
     int writeErrno_ = 0;
 };
+
+// True where open() makes a new file beside `target` and renames it over the
+// target when committed: a plain file or a free name, not a link, device,
+// pipe or descriptor, which are written in place.
+bool isPlainFileTarget(const std::filesystem::path& target);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove an unfinished temporary file
 // before they end the process. For one-shot programs.

@@ -31,6 +31,24 @@ std::string_view lastPart(std::string_view name)
     return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
+// Entry names are usually ASCII or UTF-8; one in another code page is shown
+// by its last part only, which is ASCII for a list.
+bool isUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
 std::string systemText(int e)
 {
     switch (e) {
@@ -53,6 +71,11 @@ bool isListEntryName(std::string_view name)
     const std::string_view last = lastPart(name);
     return std::any_of(std::begin(kListNames), std::end(kListNames),
                        [&](std::string_view list) { return sameIgnoringAsciiCase(last, list); });
+}
+
+std::string shownEntryName(std::string_view name)
+{
+    return std::string(isUtf8(name) ? name : lastPart(name));
 }
 
 bool looksLikeZip(const std::filesystem::path& path)

@@ -56,27 +56,71 @@ struct ZipError
 // utf_ken_all.csv, in any folder, whatever the case.
 bool isListEntryName(std::string_view name);
 
+// An entry's name as messages show it: as stored where it is UTF-8 (or
+// ASCII), otherwise its last part only.
+std::string shownEntryName(std::string_view name);
+
 // True where the file should be read as an archive: its name ends in .zip
 // (any case) or it begins with a zip signature.
 bool looksLikeZip(const std::filesystem::path& path);
 
-// The one list inside the archive at `path`, checked against its CRC.
-// Memory stays within the archive's size plus the declared size of the list,
-// and no more than `limit` bytes are ever inflated. An archive that changes
-// while it is read is refused; no memory throws std::bad_alloc.
-std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path,
-                                                     std::uint64_t limit = kMaxListBytes);
-
-// As above, the list going straight to `receiver`: its size, room for all of
-// it, then, once its CRC has matched, all of it as one block. `entryName` is
-// the list's name in the archive, where one was found.
+// The one list inside the archive at `path`, checked against its CRC, going
+// straight to `receiver`: its size, room for all of it, then, once its CRC
+// has matched, all of it as one block. `entryName` is the list's name in the
+// archive, where one was found. Memory stays within the archive's size plus
+// the declared size of the list, and no more than `limit` bytes are ever
+// inflated. An archive that changes while it is read is refused; no memory
+// throws std::bad_alloc.
 std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
                                         std::string& entryName, std::uint64_t limit = kMaxListBytes);
 
 // The same for an archive held in memory (a download); `shownAs` names it in
 // messages. Nothing touches the disk.
-std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
-                                                          const std::filesystem::path& shownAs,
-                                                          std::uint64_t limit = kMaxListBytes);
+std::optional<ZipError> readListFromZipBytes(std::string_view archive, const std::filesystem::path& shownAs,
+                                             BlockReceiver& receiver, std::string& entryName,
+                                             std::uint64_t limit = kMaxListBytes);
+
+// Keeps the list in a string of its own.
+class StringReceiver : public BlockReceiver
+{
+public:
+    explicit StringReceiver(std::string& bytes) : bytes_(bytes) {}
+    void expectSize(std::uint64_t) override {}
+    std::span<char> room(std::size_t size) override
+    {
+        bytes_.resize(size);
+        return {bytes_.data(), bytes_.size()};
+    }
+    bool received(std::size_t count) override
+    {
+        bytes_.resize(count);
+        return true;
+    }
+
+private:
+    std::string& bytes_;
+};
+
+// The two above, the list in a string.
+inline std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path,
+                                                            std::uint64_t limit = kMaxListBytes)
+{
+    ZipListBytes result;
+    StringReceiver receiver(result.bytes);
+    if (auto error = readListFromZip(path, receiver, result.entryName, limit))
+        return *std::move(error);
+    return result;
+}
+
+inline std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
+                                                                 const std::filesystem::path& shownAs,
+                                                                 std::uint64_t limit = kMaxListBytes)
+{
+    ZipListBytes result;
+    StringReceiver receiver(result.bytes);
+    if (auto error = readListFromZipBytes(archive, shownAs, receiver, result.entryName, limit))
+        return *std::move(error);
+    return result;
+}
 
 } // namespace platform

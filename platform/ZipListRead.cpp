@@ -15,35 +15,6 @@ namespace platform {
 
 namespace {
 
-// Entry names are usually ASCII or UTF-8; one in another code page is shown
-// by its last part only, which is ASCII for a list.
-bool isUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
-std::string_view lastPart(std::string_view name)
-{
-    const std::size_t slash = name.find_last_of("/\\");
-    return slash == std::string_view::npos ? name : name.substr(slash + 1);
-}
-
-std::string shownName(std::string_view name)
-{
-    return std::string(isUtf8(name) ? name : lastPart(name));
-}
-
 struct ZipCloser
 {
     void operator()(zip_t* z) const { zip_discard(z); }
@@ -77,27 +48,6 @@ bool readAll(zip_file_t* file, std::span<char> out, std::size_t& filled, int& zi
     }
     return true;
 }
-
-// Keeps the list in a string of its own.
-class StringReceiver : public BlockReceiver
-{
-public:
-    explicit StringReceiver(std::string& bytes) : bytes_(bytes) {}
-    void expectSize(std::uint64_t) override {}
-    std::span<char> room(std::size_t size) override
-    {
-        bytes_.resize(size);
-        return {bytes_.data(), bytes_.size()};
-    }
-    bool received(std::size_t count) override
-    {
-        bytes_.resize(count);
-        return true;
-    }
-
-private:
-    std::string& bytes_;
-};
 
 // The list out of an archive libzip reads from `source`, which this takes
 // over; `error` already names the archive. What goes wrong after the archive
@@ -205,11 +155,11 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
         if (!name || !isListEntryName(name))
             continue;
         if (found >= 0) {
-            error.otherEntry = shownName(name);
+            error.otherEntry = shownEntryName(name);
             return fail(ZipError::Kind::TwoLists);
         }
         found = i;
-        error.entry = shownName(name);
+        error.entry = shownEntryName(name);
     }
     if (found < 0)
         return fail(ZipError::Kind::NoList);
@@ -298,31 +248,18 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
 
 } // namespace
 
-std::variant<ZipListBytes, ZipError> readListFromZipBytes(std::string_view archive,
-                                                          const std::filesystem::path& shownAs,
-                                                          std::uint64_t limit)
+std::optional<ZipError> readListFromZipBytes(std::string_view archive, const std::filesystem::path& shownAs,
+                                             BlockReceiver& receiver, std::string& entryName,
+                                             std::uint64_t limit)
 {
+    entryName.clear();
     if (!archive.starts_with("PK"))
         return ZipError{ZipError::Kind::NotAZip, shownAs};
-    ZipListBytes result;
-    StringReceiver receiver(result.bytes);
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* source = zip_source_buffer_create(archive.data(), archive.size(), 0, &openError);
-    if (auto error = readListFromSource(source, openError, archive.size(),
-                                        {ZipError::Kind::Damaged, shownAs}, receiver,
-                                        result.entryName, limit, [] { return false; }))
-        return *std::move(error);
-    return result;
-}
-
-std::variant<ZipListBytes, ZipError> readListFromZip(const std::filesystem::path& path, std::uint64_t limit)
-{
-    ZipListBytes result;
-    StringReceiver receiver(result.bytes);
-    if (auto error = readListFromZip(path, receiver, result.entryName, limit))
-        return *std::move(error);
-    return result;
+    return readListFromSource(source, openError, archive.size(), {ZipError::Kind::Damaged, shownAs},
+                              receiver, entryName, limit, [] { return false; });
 }
 
 } // namespace platform

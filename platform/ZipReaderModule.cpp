@@ -33,17 +33,20 @@ private:
 #define READER_EXPORT __attribute__((visibility("default")))
 #endif
 
-extern "C" READER_EXPORT int dozuzezo_read_zip_list(const char* utf8Path, std::uint64_t limit,
-                                                    const DozuzezoZipSink* sink, DozuzezoZipFailure* failure)
+namespace {
+
+// Runs a read, and hands its outcome across in plain C.
+template <typename Read>
+int report(const std::filesystem::path& archive, const DozuzezoZipSink* sink, DozuzezoZipFailure* failure,
+           Read read)
 {
-    const std::filesystem::path path(std::u8string(reinterpret_cast<const char8_t*>(utf8Path)));
     SinkReceiver receiver(*sink);
     std::string entry;
     std::optional<platform::ZipError> error;
     try {
-        error = platform::readListFromZip(path, receiver, entry, limit);
+        error = read(receiver, entry);
     } catch (const std::bad_alloc&) {
-        error = platform::ZipError{platform::ZipError::Kind::CannotOpen, path};
+        error = platform::ZipError{platform::ZipError::Kind::CannotOpen, archive};
         error->sysError = ENOMEM;
     }
     if (!error) {
@@ -53,4 +56,24 @@ extern "C" READER_EXPORT int dozuzezo_read_zip_list(const char* utf8Path, std::u
     sink->entryNames(sink->context, entry.c_str(), error->entry.c_str(), error->otherEntry.c_str());
     *failure = {static_cast<int>(error->kind), error->size, error->method, error->sysError};
     return 1;
+}
+
+} // namespace
+
+extern "C" READER_EXPORT int dozuzezo_read_zip_list(const char* utf8Path, std::uint64_t limit,
+                                                    const DozuzezoZipSink* sink, DozuzezoZipFailure* failure)
+{
+    const std::filesystem::path path(std::u8string(reinterpret_cast<const char8_t*>(utf8Path)));
+    return report(path, sink, failure, [&](platform::BlockReceiver& receiver, std::string& entry) {
+        return platform::readListFromZip(path, receiver, entry, limit);
+    });
+}
+
+extern "C" READER_EXPORT int dozuzezo_read_zip_list_bytes(const char* archive, std::size_t size,
+                                                          std::uint64_t limit, const DozuzezoZipSink* sink,
+                                                          DozuzezoZipFailure* failure)
+{
+    return report({}, sink, failure, [&](platform::BlockReceiver& receiver, std::string& entry) {
+        return platform::readListFromZipBytes(std::string_view(archive, size), {}, receiver, entry, limit);
+    });
 }

@@ -32,6 +32,10 @@ struct DozuzezoZipFailure
 // The path is UTF-8 text, whatever the system's own code page.
 using DozuzezoReadZipList = int (*)(const char* path, std::uint64_t limit, const DozuzezoZipSink* sink,
                                     DozuzezoZipFailure* failure);
+// platform::readListFromZipBytes, the same way.
+using DozuzezoReadZipListBytes = int (*)(const char* archive, std::size_t size, std::uint64_t limit,
+                                         const DozuzezoZipSink* sink, DozuzezoZipFailure* failure);
 }
 
 inline constexpr const char* kZipReaderFunction = "dozuzezo_read_zip_list";
+inline constexpr const char* kZipBytesReaderFunction = "dozuzezo_read_zip_list_bytes";

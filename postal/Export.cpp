@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace postal {
 
@@ -86,6 +88,38 @@ std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureS
         // The writer is gone, and its temporary file with it.
         return WriteError{WriteError::Kind::WriteFailed, ENOMEM, target, {}};
     }
+}
+
+std::optional<CopiedExport> exportByCopy(const std::filesystem::path& list, const ListSpans& spans,
+                                         const PrefectureSet& chosen, const std::filesystem::path& target)
+{
+    // Adjacent chosen runs join into one range.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
+    for (const ListSpans::Run& run : spans.runs) {
+        if (!chosen.contains(run.jisCode))
+            continue;
+        if (!run.verbatim)
+            return std::nullopt;
+        if (!ranges.empty() && ranges.back().second == run.begin)
+            ranges.back().second = run.end;
+        else
+            ranges.emplace_back(run.begin, run.end);
+    }
+    if (!platform::isPlainFileTarget(target))
+        return std::nullopt;
+    platform::SafeFileWriter writer;
+    if (auto e = writer.open(target))
+        return CopiedExport{e};
+    const auto changed = platform::useUnchangedFile(list, spans.version, [&](int fd) {
+        for (const auto& [begin, end] : ranges) {
+            if (!writer.copyFrom(fd, begin, end - begin))
+                return;  // a refused write is reported by commit()
+        }
+    });
+    // Changed since it was checked: the new file goes, and the list is read again.
+    if (changed)
+        return std::nullopt;
+    return CopiedExport{writer.commit()};
 }
 
 FileExportResult exportListFile(const std::filesystem::path& listPath, const PrefectureSet& chosen,

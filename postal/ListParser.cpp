@@ -16,9 +16,10 @@ namespace postal {
 
 namespace {
 
-// Zero bytes kept after the list's bytes: a NUL sentinel for the scanning
-// loops and room for the 64-byte looks of the fast path past the end.
-constexpr std::size_t kPadding = 320;
+// Zero bytes kept after the list's bytes (ListParser::kPadding): a NUL
+// sentinel for the scanning loops and room for the 64-byte looks of the fast
+// path past the end.
+constexpr std::size_t kPadding = ListParser::kPadding;
 // An unended line is looked at for certain faults once it is this long,
 // then each time it has doubled, so that /dev/zero is refused at once.
 constexpr std::size_t kFirstTailLook = std::size_t(4) << 10;
@@ -312,7 +313,7 @@ LoadResult ListParser::finish()
 
 bool ListParser::readLines(std::size_t from, std::size_t to, bool keepRows)
 {
-    std::vector<PostalList::Row>* rows = keepRows ? &list_->rows_ : nullptr;
+    PostalList::Rows* rows = keepRows ? &list_->rows_ : nullptr;
     if (rows && rows->capacity() - rows->size() < (to - from) / 90 + 16)
         rows->reserve(std::max(rows->capacity() * 2, rows->size() + (to - from) / 90 + 16));
     if (auto e = scanLines(list_->bytes_.get(), from, to, lines_, rows))
@@ -331,7 +332,7 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
         return readLines(from, to, true);
     // Split after a line feed: each half is whole lines.
     const std::size_t split = static_cast<std::size_t>(static_cast<const char*>(lf) - base) + 1;
-    std::vector<PostalList::Row> secondRows;
+    PostalList::Rows secondRows;
     secondRows.reserve((to - split) / 90 + 16);
     std::size_t secondLines = 0;
     std::optional<LoadError> secondError;
@@ -366,7 +367,7 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
 }
 
 std::optional<LoadError> ListParser::scanLines(const char* const base, std::size_t from, std::size_t to,
-                                               std::size_t& line, std::vector<PostalList::Row>* rows)
+                                               std::size_t& line, PostalList::Rows* rows)
 {
     auto fail = [](LoadError::Kind kind, std::size_t line, int field) {
         LoadError e{kind, line};

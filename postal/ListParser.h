@@ -54,6 +54,15 @@ public:
     const std::optional<LoadError>& error() const { return error_; }
     std::size_t size() const;  // bytes taken so far
 
+    // Bytes past the end of the input the reading may look at: they must be
+    // readable (and are zero in the parser's own buffer).
+    static constexpr std::size_t kPadding = 320;
+    // The reading itself: the whole lines in [from, to) of `base`, counted on
+    // from `line`, their rows added unless `rows` is null. The byte at `to`
+    // is a NUL or the first after a line feed.
+    static std::optional<LoadError> scanLines(const char* base, std::size_t from, std::size_t to,
+                                              std::size_t& line, PostalList::Rows* rows);
+
 private:
     bool fail(LoadError error);
     void grow(std::size_t capacity);
@@ -62,9 +71,6 @@ private:
     bool readLines(std::size_t from, std::size_t to, bool keepRows);
     // As readLines, a large stretch in two halves at once.
     bool readManyLines(std::size_t from, std::size_t to);
-    // The reading itself: lines counted on from `line`, rows added unless null.
-    static std::optional<LoadError> scanLines(const char* base, std::size_t from, std::size_t to,
-                                              std::size_t& line, std::vector<PostalList::Row>* rows);
 
     std::unique_ptr<PostalList> list_;
     std::size_t capacity_ = 0;   // bytes, not counting the padding after them

@@ -3,6 +3,7 @@
 // ListParser.h has the reading rules.
 
 #include "platform/FileReader.h"
+#include "platform/Memory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -67,6 +68,16 @@ public:
         std::uint8_t jisCode;  // 1-47
         bool verbatim;         // every row's bytes already are its export line
     };
+    // Where one row's line lies in the bytes read.
+    struct Row
+    {
+        std::uint32_t start;     // offset of the line's first byte
+        std::uint32_t length;    // line length without its line end
+        std::uint8_t endLength;  // 1 or 2 (CR LF)
+        std::uint8_t jisCode;
+        bool verbatim;
+    };
+    using Rows = std::vector<Row, platform::BufferAllocator<Row>>;
 
     // Reads the file whole (ordinary reads, a copy of its own), then checks
     // it; a damaged list is refused as soon as the damage has been read, and
@@ -99,14 +110,6 @@ public:
 private:
     friend class ListParser;
 
-    struct Row
-    {
-        std::uint32_t start;     // offset of the line's first byte
-        std::uint32_t length;    // line length without its line end
-        std::uint8_t endLength;  // 1 or 2 (CR LF)
-        std::uint8_t jisCode;
-        bool verbatim;
-    };
     struct FreeBytes
     {
         void operator()(char* p) const;
@@ -114,7 +117,7 @@ private:
 
     std::unique_ptr<char, FreeBytes> bytes_;
     std::size_t size_ = 0;
-    std::vector<Row> rows_;
+    Rows rows_;
     std::vector<Run> runs_;
 };
 

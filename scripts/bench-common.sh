@@ -15,3 +15,13 @@ bench_needs() {
         command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
     done
 }
+# The peak memory of one run of a command, in MB: GNU time measures the
+# program alone (a child forked from a script would count the script too).
+peak_mb() {
+    [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (scripts/install-deps.sh installs it)" >&2; exit 1; }
+    local file
+    file=$(mktemp)
+    /usr/bin/time -f %M -o "$file" "$@" >/dev/null
+    awk '{ printf "%.1f", $1 / 1024 }' "$file"
+    rm -f "$file"
+}

@@ -33,11 +33,12 @@ done
 for f in "${expected[@]}"; do
     grep -qxF "$f" <<<"$files" || fail "missing $f"
 done
-# The export's own modules, in a library folder that may name the architecture.
+# The programs' own modules, in a library folder that may name the architecture.
 module_folder='^/usr/lib/([^/]+/)?dozuzezo/'
 grep -qE "${module_folder}libdozuzezo-settings-bridge\.so$" <<<"$files" || fail "missing the settings bridge"
 grep -qE "${module_folder}libdozuzezo-zip-reader\.so$" <<<"$files" || fail "missing the zip reader"
-bridge_pattern="${module_folder}libdozuzezo-(settings-bridge|zip-reader)\.so$"
+grep -qE "${module_folder}libdozuzezo-fetcher\.so$" <<<"$files" || fail "missing the window's fetcher"
+bridge_pattern="${module_folder}libdozuzezo-(settings-bridge|zip-reader|fetcher)\.so$"
 # The export reads archives through its zip reader, which links these.
 for needed in libzip4 libdeflate0; do
     depends_on "$needed" || fail "Depends lacks $needed: $depends"

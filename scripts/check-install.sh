@@ -19,6 +19,10 @@ bridge=$(find "$prefix" -name 'libdozuzezo-settings-bridge.so')
 [ "$(dirname "$bridge")" != "$bin" ] || fail "the bridge belongs in a library folder, not bin/"
 reader=$(find "$prefix" -name 'libdozuzezo-zip-reader.so')
 [ "$(dirname "$reader")" = "$(dirname "$bridge")" ] || fail "the zip reader is not installed beside the bridge"
+if [ -e "$bin/dozuzezo" ]; then
+    fetcher=$(find "$prefix" -name 'libdozuzezo-fetcher.so')
+    [ "$(dirname "$fetcher")" = "$(dirname "$bridge")" ] || fail "the window's fetcher is not installed beside the bridge"
+fi
 
 # A settings file of our own: never the user's.
 export DOZUZEZO_SETTINGS=$work/settings.ini HOME=$work XDG_CONFIG_HOME=$work/config
@@ -40,14 +44,20 @@ rc=0; "$bin/dozuzezo-export" -o "$work/out2.csv" 13 2>"$work/err" || rc=$?
 mv "$work/moved.so" "$bridge"
 [ "$rc" -eq 3 ] && grep -q '設定を読めない' "$work/err" || fail "without its bridge the export exited $rc: $(cat "$work/err")"
 
-# An archive: read through the installed zip reader, and refused plainly without it.
+# An archive: a plain one is read by the export itself; one that is not (here
+# cut short) goes to the installed zip reader, and is refused plainly without it.
 (cd "$work/lists" && cmake -E tar cf "$work/lists.zip" --format=zip ken_all.csv)
 "$bin/dozuzezo-export" -l "$work/lists.zip" -o "$work/zip.csv" 13 47 || fail "export from an archive failed"
 cmp -s "$work/out.csv" "$work/zip.csv" || fail "the archive gave other lines than the list"
+head -c 100 "$work/lists.zip" >"$work/cut.zip"
+rc=0; "$bin/dozuzezo-export" -l "$work/cut.zip" -o "$work/zip2.csv" 13 2>"$work/err" || rc=$?
+[ "$rc" -eq 3 ] && grep -q '壊れているか' "$work/err" || fail "a cut-short archive: exited $rc: $(cat "$work/err")"
 mv "$reader" "$work/moved.so"
-rc=0; "$bin/dozuzezo-export" -l "$work/lists.zip" -o "$work/zip2.csv" 13 2>"$work/err" || rc=$?
+rc=0; "$bin/dozuzezo-export" -l "$work/lists.zip" -o "$work/zip2.csv" 13 || rc=$?
+[ "$rc" -eq 0 ] || fail "without its zip reader a plain archive failed ($rc)"
+rc=0; "$bin/dozuzezo-export" -l "$work/cut.zip" -o "$work/zip3.csv" 13 2>"$work/err" || rc=$?
 mv "$work/moved.so" "$reader"
-[ "$rc" -eq 3 ] && grep -q '読む部品を読み込めません' "$work/err" && [ ! -e "$work/zip2.csv" ] ||
+[ "$rc" -eq 3 ] && grep -q '読む部品を読み込めません' "$work/err" && [ ! -e "$work/zip3.csv" ] ||
     fail "without its zip reader the export exited $rc: $(cat "$work/err")"
 
 # The windowed program starts from the prefix and keeps running until ended.

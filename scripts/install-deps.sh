@@ -6,9 +6,9 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-translations-l10n qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    libzip-dev libdeflate-dev
+    libzip-dev libdeflate-dev libfontconfig-dev
     librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db bash-completion
-    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 unzip
+    fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 unzip time
     clang ccache openbox xdotool
 )
 missing=()

@@ -50,13 +50,21 @@ QtSettingsStore::~QtSettingsStore() = default;
 // not: look the section and key up among those already stored.
 std::string QtSettingsStore::read(std::string_view section, std::string_view key) const
 {
-    const QString group = storedSpelling(settings_->childGroups(), toQString(section));
-    if (group.isEmpty())
-        return {};
-    settings_->beginGroup(group);
-    const QString storedKey = storedSpelling(settings_->childKeys(), toQString(key));
-    const QVariant value = storedKey.isEmpty() ? QVariant() : settings_->value(storedKey);
-    settings_->endGroup();
+    // Spelled as stored, the usual case, it needs no search: listing the
+    // names for each of start-up's sixty reads costs a good part of it.
+    const QString exact = toQString(section) + QLatin1Char('/') + toQString(key);
+    QVariant value;
+    if (settings_->contains(exact)) {
+        value = settings_->value(exact);
+    } else {
+        const QString group = storedSpelling(settings_->childGroups(), toQString(section));
+        if (group.isEmpty())
+            return {};
+        settings_->beginGroup(group);
+        const QString storedKey = storedSpelling(settings_->childKeys(), toQString(key));
+        value = storedKey.isEmpty() ? QVariant() : settings_->value(storedKey);
+        settings_->endGroup();
+    }
     // An INI file edited by hand may hold an unquoted value with commas, which
     // QSettings hands back as a list.
     if (value.typeId() == QMetaType::QStringList)

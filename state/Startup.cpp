@@ -132,31 +132,51 @@ PositionTwips centredPosition(ScreenTwips screen)
             (height - static_cast<float>(kMainHeightTwips)) / 2};
 }
 
-StartupResult runStartup(SettingsStore& store, const StartupOptions& options, StartupUi& ui)
+Startup::Startup(SettingsStore& store, const StartupOptions& options, StartupUi& ui)
+    : ui_(ui), listOverride_(options.listOverride)
 {
-    StartupResult result;
-    SettingCopies& copies = result.copies;
-
-    settle(store, Setting::OptLogo, options, copies);
-    if (copies.isOn(Setting::OptLogo))
+    settle(store, Setting::OptLogo, options, copies_);
+    if (copies_.isOn(Setting::OptLogo))
         ui.showSplash();
 
-    settleRange(store, Setting::FolderName, Setting::YubinFile, options, copies);
-    static_cast<ListLoad&>(result) =
-        options.listOverride ? loadNamedList(*options.listOverride) : loadConfiguredList(copies);
-    // The program goes on without a list where there is none, or it was refused.
-    if (const std::optional<ListWarning> warning = listWarning(result))
-        ui.warn(warning->text, warning->title);
-    ui.closeSplash();
-
-    settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies);
+    settleRange(store, Setting::FolderName, Setting::YubinFile, options, copies_);
+    try {
+        load_ = std::async(std::launch::async, [override = listOverride_, copies = copies_] {
+            return override ? loadNamedList(*override) : loadConfiguredList(copies);
+        });
+    } catch (const std::system_error&) {
+        // No second thread to be had: finish() reads it.
+    }
+    // The settings the load does not need are settled meanwhile; the store
+    // sees the same reads and writes in the same order.
+    settleRange(store, Setting::OptDbl, Setting::OptLATab, options, copies_);
     for (int i = 0; i < kTickCount; ++i) {
         const std::string tick = settings::readTick(store, i);
         if (tick.empty())
             settings::writeTick(store, i, settings::kTickFallback);
-        copies.setTickText(i, tick.empty() ? std::string(settings::kTickFallback) : tick);
+        copies_.setTickText(i, tick.empty() ? std::string(settings::kTickFallback) : tick);
     }
-    settleRange(store, Setting::ListUrl, Setting::ListFetched, options, copies);
+    settleRange(store, Setting::ListUrl, Setting::ListFetched, options, copies_);
+}
+
+ListLoad Startup::finish()
+{
+    ListLoad result = load_.valid() ? load_.get()
+                      : listOverride_ ? loadNamedList(*listOverride_)
+                                      : loadConfiguredList(copies_);
+    // The program goes on without a list where there is none, or it was refused.
+    if (const std::optional<ListWarning> warning = listWarning(result))
+        ui_.warn(warning->text, warning->title);
+    ui_.closeSplash();
+    return result;
+}
+
+StartupResult runStartup(SettingsStore& store, const StartupOptions& options, StartupUi& ui)
+{
+    Startup startup(store, options, ui);
+    StartupResult result;
+    static_cast<ListLoad&>(result) = startup.finish();
+    result.copies = startup.copies();
     return result;
 }
 

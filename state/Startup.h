@@ -7,6 +7,7 @@
 #include "state/Settings.h"
 
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,6 +92,29 @@ struct StartupOptions
 
 StartupResult runStartup(settings::SettingsStore& store, const StartupOptions& options,
                          StartupUi& ui);
+
+// The same in two halves, so that the windows can be built while the list is
+// read and checked on a second thread. The constructor settles every setting,
+// in the same order, showing the splash where it is on, and starts the load;
+// finish() waits for it, then warns where there is no usable list and closes
+// the splash: nothing is shown of a list before it has been checked whole.
+class Startup
+{
+public:
+    Startup(settings::SettingsStore& store, const StartupOptions& options, StartupUi& ui);
+    Startup(const Startup&) = delete;
+    Startup& operator=(const Startup&) = delete;
+
+    const SettingCopies& copies() const { return copies_; }
+    // Once.
+    ListLoad finish();
+
+private:
+    StartupUi& ui_;
+    SettingCopies copies_;
+    std::optional<std::filesystem::path> listOverride_;
+    std::future<ListLoad> load_;  // from std::async: its end is waited for
+};
 
 // The texts of the missing-list and refused-list warnings.
 inline constexpr const char* kMissingListTitle = "フォルダ確認";

@@ -171,4 +171,39 @@ TEST_F(ExportToFile, WritingWhileCheckingKeepsOnlyWhatTheRowsSay)
     EXPECT_EQ(entries(), (std::vector<std::string>{"list.csv", "out.csv"})) << "no temporary file left";
 }
 
+// Copied from the file as it was checked: the chosen rows where all of them
+// already are export lines; nothing, and nothing written, where a chosen row
+// must be rewritten, the list is damaged, or it changed since the check.
+TEST_F(ExportToFile, CopiedFromTheListFileAsChecked)
+{
+    const std::string published = line("01101") + line("13101") + line("13102") + line("14101") + line("47201");
+    const std::string lf14 = line("01101") + line("13101") + line("14101", "x", "y", "\n") + line("47201");
+    const auto target = dir / "out.csv";
+    for (const std::string& bytes : {published, lf14}) {
+        writeFile(dir / "list.csv", bytes);
+        const auto spans = postal::checkListFile(dir / "list.csv");
+        ASSERT_TRUE(spans);
+        auto list = parse(bytes);
+        for (const PrefectureSet& chosen : {codes({13}), codes({1, 47}), codes({13, 14}), PrefectureSet::all()}) {
+            std::filesystem::remove(target);
+            const bool rewritten = bytes == lf14 && chosen.contains(14);
+            const auto copied = postal::exportByCopy(dir / "list.csv", *spans, chosen, target);
+            ASSERT_EQ(bool(copied), !rewritten);
+            if (copied) {
+                EXPECT_FALSE(copied->error);
+                EXPECT_EQ(readFile(target), exported(*list, chosen));
+            }
+        }
+    }
+    writeFile(dir / "list.csv", published);
+    const auto spans = postal::checkListFile(dir / "list.csv");
+    ASSERT_TRUE(spans);
+    writeFile(dir / "list.csv", published + line("47202"));
+    std::filesystem::remove(target);
+    EXPECT_FALSE(postal::exportByCopy(dir / "list.csv", *spans, PrefectureSet::all(), target));
+    writeFile(dir / "list.csv", published + "13104,\"cut");
+    EXPECT_FALSE(postal::checkListFile(dir / "list.csv"));
+    EXPECT_EQ(entries(), std::vector<std::string>{"list.csv"}) << "nothing written, no temporary file left";
+}
+
 } // namespace

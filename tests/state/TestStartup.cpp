@@ -1,5 +1,6 @@
 #include "state/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
+#include "tests/support/System.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ZipPacking.h"
 
@@ -176,6 +177,13 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
     EXPECT_EQ(c.tickText(46), "1");
     EXPECT_EQ(c.text(Setting::ListUrl), "http://mirror.example/ken_all.zip");
     EXPECT_EQ(result.table->rowCount(), 1u);
+    // Where no second thread can be started, the list is read all the same.
+    if (testsupport::refuseThreads(true)) {
+        const auto alone = run();
+        testsupport::refuseThreads(false);
+        ASSERT_TRUE(alone.table);
+        EXPECT_EQ(alone.table->rowCount(), 1u);
+    }
 }
 
 TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)

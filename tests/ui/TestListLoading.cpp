@@ -73,6 +73,9 @@ private slots:
     void otherSources();
     void listArgument_data();
     void listArgument();
+    // Last: the real start sets the program's look and folder for the rest.
+    void programStart_data();
+    void programStart();
 
 private:
     // The program started on `holds` in its list folder: ken_all.csv or
@@ -403,6 +406,39 @@ void TestListLoading::listArgument()
     QCOMPARE(got.has_value(), !list.isEmpty());
     if (got)
         QCOMPARE(*got, fs::current_path() / list.toStdString());
+}
+
+void TestListLoading::programStart_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("checked list") << false;
+    QTest::newRow("refused list") << true;
+}
+
+// The list is read on a second thread while the window is built; the window
+// is shown only holding the checked list, or after the refusal's warning.
+void TestListLoading::programStart()
+{
+    QFETCH(bool, damaged);
+    writeFile(*dir_ / "settings.ini", "[Config]\nOptLogo=0\n");
+    writeFile(*dir_ / "KEN_ALL.CSV", damaged ? kNewList + "13101,\"cut" : kNewList);
+    qputenv("DOZUZEZO_SETTINGS", text(*dir_ / "settings.ini").toUtf8());
+    QStringList warnings;
+    testsupport::ModalDialogs dialogs([&](QDialog* box) {
+        const QWidget* main = nullptr;
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            main = w->objectName() == QLatin1String("DOZUZEZO") ? w : main;
+        warnings << box->windowTitle() + (main && !main->isVisible() ? " before the window" : "");
+        box->close();
+    });
+    ui::Program program(*qApp);
+    ui::MainWindow& window = program.start({"dozuzezo", text(*dir_ / "KEN_ALL.CSV")});
+    qunsetenv("DOZUZEZO_SETTINGS");
+    QVERIFY(window.isVisible());
+    QCOMPARE(warnings, damaged ? QStringList{"ファイル確認 before the window"} : QStringList());
+    QCOMPARE(window.statusPanels()->listLabel()->text(),
+             damaged ? QStringLiteral("一覧は読み込まれていません")
+                     : QStringLiteral("一覧: %1（3 件）").arg(text(*dir_ / "KEN_ALL.CSV")));
 }
 
 QTEST_MAIN(TestListLoading)

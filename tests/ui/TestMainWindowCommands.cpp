@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-
 class TestMainWindowCommands : public QObject
 {
     Q_OBJECT
@@ -70,8 +69,11 @@ void TestMainWindowCommands::toolbar()
     testsupport::ModalDialogs dialogs;
     if (button >= 1 && button <= 12) {
         QCOMPARE(actions[button - 1]->isSeparator(), separator);
+        QCOMPARE(actions[button - 1]->icon().pixmap(16, 16).isNull(), separator); // its picture
         actions[button - 1]->trigger();
     }
+    window_->show(); // the icon comes once the window has painted
+    QTRY_VERIFY(!window_->windowIcon().pixmap(32, 32).isNull());
     window_->clickToolbarButton(button);
 
     const auto& shown = program_->fake.messages.shown;
@@ -83,11 +85,11 @@ void TestMainWindowCommands::toolbar()
     QStringList choosers;
     for (const ui::FileDialogRequest& asked : program_->fake.files.asked)
         choosers << asked.title;
-    const QMap<int, QString> chooserOf{{4, "ｺﾋﾟｰするﾌｧｲﾙを選択"},
-                                       {5, "名前を変更するﾌｧｲﾙを選択"},
-                                       {7, "削除するﾌｧｲﾙを選択"}};
-    const QStringList expectedChoosers =
-        chooserOf.contains(button) ? QStringList{chooserOf[button], chooserOf[button]} : QStringList();
+    const QMap<int, QString> chooserOf{
+        {4, "ｺﾋﾟｰするﾌｧｲﾙを選択"}, {5, "名前を変更するﾌｧｲﾙを選択"}, {7, "削除するﾌｧｲﾙを選択"}};
+    const QStringList expectedChoosers = chooserOf.contains(button)
+                                             ? QStringList{chooserOf[button], chooserOf[button]}
+                                             : QStringList();
     QCOMPARE(choosers, expectedChoosers);
     const QMap<int, QString> dialogOf{{6, "ALLSELE"}, {9, "SETTEI"}, {11, "INFO_VER"}};
     const QStringList expectedDialogs =

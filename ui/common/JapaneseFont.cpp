@@ -51,7 +51,8 @@ QStringList candidates(Kind kind)
 
 QString japaneseFamily(const QString& family)
 {
-    const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+    // Listed once: each listing asks every installed family for its scripts.
+    static const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
     if (installed.contains(family, Qt::CaseInsensitive))
         return family;
     for (const QString& candidate : candidates(kindOf(family))) {

@@ -1,8 +1,8 @@
 #include "InfoLayout.h"
 
 #include "ui/common/JapaneseFont.h"
+#include "ui/common/Pictures.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QVariant>
 #include <QWidget>
@@ -41,7 +41,7 @@ QLabel* addIcon(QWidget* window, QPoint topLeft)
 {
     auto* image = new QLabel(window);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(QIcon(QStringLiteral(":/icons/app.svg")).pixmap(32, 32));
+    image->setPixmap(programIcon().pixmap(32, 32));
     image->setGeometry(QRect(topLeft, QSize(32, 32)));
     return image;
 }

@@ -1,137 +1,31 @@
 #include "ListFetcher.h"
 
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-
 namespace ui {
 
-namespace {
-
-QString limitText(qint64 bytes)
-{
-    const qint64 mib = qint64(1) << 20;
-    return bytes % mib == 0 ? QStringLiteral("%1 MiB").arg(bytes / mib)
-                            : QStringLiteral("%1 バイト").arg(bytes);
-}
-
-std::string header(const QNetworkReply& reply, const char* name)
-{
-    return reply.rawHeader(name).toStdString();
-}
-
-} // namespace
-
-ListFetcher::ListFetcher(QObject* parent) : QObject(parent)
-{
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-    stall_.setSingleShot(true);
-    connect(&stall_, &QTimer::timeout, this, &ListFetcher::stalled);
-}
+ListFetcher::ListFetcher(QObject* parent) : QObject(parent) {}
 
 // A fetch still running when the window goes reports to nobody.
-ListFetcher::~ListFetcher()
-{
-    if (reply_) {
-        reply_->disconnect(this);
-        reply_->abort();
-    }
-}
+ListFetcher::~ListFetcher() = default;
 
-void ListFetcher::start(const QUrl& url, const state::ListValidators& validators,
-                        const FetchLimits& limits)
+void ListFetcher::start(const QUrl& url, const state::ListValidators& validators, const FetchLimits& limits)
 {
-    limits_ = limits;
-    body_.clear();
-    failure_.clear();
-    if (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")) {
-        emit finished({FetchOutcome::Kind::Failed,
-                       {},
-                       {},
-                       QStringLiteral("http または https のアドレスではありません。")});
-        return;
+    if (!engine_) {
+        QString why;
+        engine_ = makeFetchEngine({[this](qint64 received, qint64 total) { emit progressed(received, total); },
+                                   [this](const FetchOutcome& outcome) { emit finished(outcome); }},
+                                  why);
+        if (!engine_) {
+            emit finished({FetchOutcome::Kind::Failed, {}, {}, why});
+            return;
+        }
     }
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    if (!validators.etag.empty())
-        request.setRawHeader("If-None-Match", QByteArray::fromStdString(validators.etag));
-    if (!validators.lastModified.empty())
-        request.setRawHeader("If-Modified-Since",
-                             QByteArray::fromStdString(validators.lastModified));
-    conditional_ = !validators.etag.empty() || !validators.lastModified.empty();
-
-    reply_ = network_.get(request);
-    // Progress from the data itself: the reply's own progress signal is
-    // held back while data trickles in.
-    connect(reply_, &QNetworkReply::readyRead, this, &ListFetcher::readData);
-    connect(reply_, &QNetworkReply::redirected, &stall_, qOverload<>(&QTimer::start));
-    connect(reply_, &QNetworkReply::finished, this, &ListFetcher::replyFinished);
-    stall_.start(limits_.stallMs);
+    engine_->start(url, validators, limits);
 }
 
 void ListFetcher::cancel()
 {
-    if (reply_ && reply_->isRunning())
-        reply_->abort(); // no failure: an abort of our own with none is a cancel
-}
-
-void ListFetcher::readData()
-{
-    stall_.start();
-    body_ += reply_->readAll();
-    const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
-    const qint64 declared = length.isValid() ? length.toLongLong() : -1;
-    if (body_.size() > limits_.maxBytes || declared > limits_.maxBytes)
-        fail(QStringLiteral("大きさが上限の %1 を超えています。").arg(limitText(limits_.maxBytes)));
-    else
-        emit progressed(body_.size(), declared);
-}
-
-void ListFetcher::stalled()
-{
-    fail(QStringLiteral("%1 秒のあいだ、データが届きませんでした。").arg(limits_.stallMs / 1000.0));
-}
-
-void ListFetcher::fail(const QString& reason)
-{
-    failure_ = reason;
-    if (reply_ && reply_->isRunning())
-        reply_->abort();
-}
-
-void ListFetcher::replyFinished()
-{
-    stall_.stop();
-    QNetworkReply& reply = *reply_;
-    reply.deleteLater();
-    reply_ = nullptr;
-
-    FetchOutcome outcome;
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QString statusText =
-        QStringLiteral("サーバーの応答は「%1 %2」でした。")
-            .arg(status)
-            .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
-    if (!failure_.isEmpty()) {
-        outcome.reason = failure_;
-    } else if (reply.error() == QNetworkReply::OperationCanceledError) {
-        outcome.kind = FetchOutcome::Kind::Cancelled;
-    } else if (status >= 400) {
-        outcome.reason = statusText;
-    } else if (reply.error() != QNetworkReply::NoError) {
-        outcome.reason = reply.errorString();
-    } else if (status == 304 && conditional_) {
-        outcome.kind = FetchOutcome::Kind::NotModified;
-    } else if (status == 200) {
-        outcome.kind = FetchOutcome::Kind::Fetched;
-        outcome.body = std::move(body_);
-        outcome.validators = {header(reply, "ETag"), header(reply, "Last-Modified")};
-    } else {
-        outcome.reason = statusText;
-    }
-    body_.clear();
-    emit finished(outcome);
+    if (engine_)
+        engine_->cancel();
 }
 
 } // namespace ui

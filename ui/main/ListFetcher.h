@@ -3,40 +3,12 @@
 // redirects that never lead to a less safe address, a size cap and a stall
 // limit. It only fetches; what the download is worth is decided elsewhere.
 
-#include "state/ListFetch.h"
+#include "FetchEngine.h"
 
-#include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QTimer>
-#include <QUrl>
-
-class QNetworkReply;
+#include <memory>
 
 namespace ui {
-
-struct FetchLimits
-{
-    int stallMs = 30'000;               // this long without data ends the fetch
-    qint64 maxBytes = qint64(64) << 20; // a larger body is no list archive
-};
-
-struct FetchOutcome
-{
-    enum class Kind
-    {
-        Fetched,
-        NotModified, // the validators sent still hold
-        Failed,
-        Cancelled,
-    };
-    Kind kind = Kind::Failed;
-    QByteArray body;
-    state::ListValidators validators; // what came with the body
-    QString reason;                   // Failed: why, for the user
-};
 
 class ListFetcher : public QObject
 {
@@ -54,18 +26,7 @@ signals:
     void finished(const ui::FetchOutcome& outcome);
 
 private:
-    void readData();
-    void stalled();
-    void replyFinished();
-    void fail(const QString& reason);
-
-    QNetworkAccessManager network_;
-    QPointer<QNetworkReply> reply_;
-    QTimer stall_;
-    FetchLimits limits_;
-    QByteArray body_;
-    bool conditional_ = false;
-    QString failure_; // why we aborted the reply ourselves
+    std::unique_ptr<FetchEngine> engine_; // made at the first fetch
 };
 
 } // namespace ui

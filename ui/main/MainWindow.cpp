@@ -8,6 +8,7 @@
 #include "state/Startup.h"
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
+#include "ui/common/Pictures.h"
 #include "ui/dialogs/DeleteCommand.h"
 #include "ui/dialogs/FileCopyDialog.h"
 #include "ui/dialogs/RegionDialog.h"
@@ -16,15 +17,16 @@
 #include "ui/info/AboutWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 #include <iterator>
@@ -45,31 +47,37 @@ struct CommandDef
     const char* name; // the menu item's name
     const char* caption;
     QKeyCombination shortcut;
-    const char* icon; // under :/icons/; none when not on the toolbar
+    const char* icon; // its toolbar picture; none when not on the toolbar
     const char* tooltip;
     void (MainWindow::*slot)();
 };
 
 const CommandDef kCommands[] = {
-    {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save.svg",
-     " 指定都道府県の保存 ", &MainWindow::saveTickedPrefectures},
-    {"mnuFileFetch", "最新の郵便番号一覧を取得(&G)...", {}, nullptr, nullptr, &MainWindow::fetchList},
+    {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save", " 指定都道府県の保存 ",
+     &MainWindow::saveTickedPrefectures},
+    {"mnuFileFetch",
+     "最新の郵便番号一覧を取得(&G)...",
+     {},
+     nullptr,
+     nullptr,
+     &MainWindow::fetchList},
     {"mnuFileEnd", "vevoz君 の終了(&X)...", {}, nullptr, nullptr, &MainWindow::requestEnd},
-    {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy.svg", " ｺﾋﾟｰ ", &MainWindow::copyFile},
-    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename.svg", " 名前の変更 ",
-     &MainWindow::renameFile},
-    {"mnuEditSentaku_HiSentaku", "選択／非選択(&A)", {}, "select.svg", " 選択／非選択 ",
+    {"mnuEditCopy", "ﾌｧｲﾙのｺﾋﾟｰ(&C)", {}, "copy", " ｺﾋﾟｰ ", &MainWindow::copyFile},
+    {"mnuEditRename", "ﾌｧｲﾙ名の変更(&R)", {}, "rename", " 名前の変更 ", &MainWindow::renameFile},
+    {"mnuEditSentaku_HiSentaku",
+     "選択／非選択(&A)",
+     {},
+     "select",
+     " 選択／非選択 ",
      &MainWindow::selectByRegion},
-    {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete.svg", " 削除 ", &MainWindow::deleteFile},
-    {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings.svg", " 各種設定 ",
+    {"mnuEditDelete", "ﾌｧｲﾙの削除(&D)...", {}, "delete", " 削除 ", &MainWindow::deleteFile},
+    {"mnuOptSettei", "各種設定(&K)", Qt::CTRL | Qt::Key_K, "settings", " 各種設定 ",
      &MainWindow::showSettings},
     // "(H)" is plain text here, not an access key.
     {"mnuHelpContext_KeyWord_0", "ﾄﾋﾟｯｸの検索(H)", QKeyCombination(Qt::Key_F1), nullptr, nullptr,
      &MainWindow::showHelpIndex},
-    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help.svg", " ﾍﾙﾌﾟ ",
-     &MainWindow::showHelpContents},
-    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about.svg", " ﾊﾞｰｼﾞｮﾝ情報 ",
-     &MainWindow::showAbout},
+    {"mnuHelpContext_KeyWord_1", "目次(&C)", {}, "help", " ﾍﾙﾌﾟ ", &MainWindow::showHelpContents},
+    {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, "about", " ﾊﾞｰｼﾞｮﾝ情報 ", &MainWindow::showAbout},
 };
 
 // Menus by name and caption, then their items; "-" starts a separator's name.
@@ -94,10 +102,10 @@ const MenuDef kMenus[] = {
 
 // Toolbar positions 1-12: the command of each button; none for a separator.
 constexpr const char* kToolbarButtons[] = {
-    nullptr,         "mnuFileSave",  nullptr,       "mnuEditCopy",
-    "mnuEditRename", "mnuEditSentaku_HiSentaku",    "mnuEditDelete",
-    nullptr,         "mnuOptSettei", nullptr,       "mnuHelpAbout",
-    "mnuHelpContext_KeyWord_1",
+    nullptr,         "mnuFileSave",   nullptr,
+    "mnuEditCopy",   "mnuEditRename", "mnuEditSentaku_HiSentaku",
+    "mnuEditDelete", nullptr,         "mnuOptSettei",
+    nullptr,         "mnuHelpAbout",  "mnuHelpContext_KeyWord_1",
 };
 constexpr int kToolbarPositions = int(std::size(kToolbarButtons));
 
@@ -134,7 +142,6 @@ MainWindow::MainWindow(state::ProgramState& state, UiServices& services, QWidget
 {
     setObjectName(QStringLiteral("DOZUZEZO"));
     setWindowTitle(QStringLiteral("vevoz君 for Windows"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
 
     createClient();
     createActions();
@@ -187,7 +194,6 @@ void MainWindow::createClient()
     toolbar_->setGeometry(0, 0, clientSize.width(), scale_.y(kToolbarHeightTwips));
     toolbar_->installEventFilter(this);
 
-    // Along the whole bottom; the panels keep their widths from the left.
     statusBar_ = new StatusBar(scale_, client);
     statusBar_->setGeometry(0, clientSize.height() - statusBar_->height(), clientSize.width(),
                             statusBar_->height());
@@ -201,7 +207,7 @@ void MainWindow::createActions()
         action->setObjectName(QString::fromLatin1(def.name));
         action->setShortcut(QKeySequence(def.shortcut));
         if (def.icon) {
-            action->setIcon(QIcon(QStringLiteral(":/icons/") + QLatin1String(def.icon)));
+            action->setIcon(toolbarPicture(def.icon));
             action->setIconVisibleInMenu(false);
             action->setToolTip(QString::fromUtf8(def.tooltip));
         }
@@ -477,6 +483,20 @@ void MainWindow::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // Messages wait until the drag is over: the file manager is still waiting.
     QTimer::singleShot(0, this, [this, path = *file] { openList(path); });
+}
+
+// The icon's pictures are decoded once the window has painted: the title
+// bar can wait that moment, the first paint is what the user waits for.
+bool MainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !iconGiven_) {
+        iconGiven_ = true;
+        QTimer::singleShot(0, this, [] {
+            if (QGuiApplication::windowIcon().isNull())
+                QApplication::setWindowIcon(programIcon());
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -66,6 +66,8 @@ public slots:
     void fetchList();
     // Start-up found no list: offers to fetch it.
     void offerListFetch();
+    // Which list is loaded, and its rows, in the status bar.
+    void showListStatus();
     // A list from outside (a dropped file) for this run; a refused one
     // leaves the loaded list as it was.
     void openList(const std::filesystem::path& file);
@@ -91,6 +93,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -105,7 +108,6 @@ private:
     void endConfirmed();
     void commitData(QSessionManager& manager);
     void loadListOfNewFolder(QWidget* over);
-    void showListStatus();
 
     state::ProgramState& state_;
     UiServices& services_;
@@ -117,7 +119,8 @@ private:
     QTimer* timer_ = nullptr;
     FetchCommand* fetch_ = nullptr;
     std::string listFolder_; // FolderName as the loaded list was looked for
-    bool ended_ = false; // an end was confirmed: no further question
+    bool ended_ = false;     // an end was confirmed: no further question
+    bool iconGiven_ = false; // the program's icon, after the first paint
 };
 
 } // namespace ui

@@ -42,6 +42,7 @@ PrefectureMap::PrefectureMap(const TwipsScale& scale, QWidget* parent)
     setMouseTracking(true);
 
     const QFont font = japaneseFont(QStringLiteral("ＭＳ Ｐゴシック"), 9.75);
+    setFont(font);
     // A box is 195 twips high; it grows downwards where the face needs more
     // room, which the 330-twip row spacing leaves.
     const int boxHeight =
@@ -56,11 +57,13 @@ PrefectureMap::PrefectureMap(const TwipsScale& scale, QWidget* parent)
         frame->setObjectName(QStringLiteral("Frame1_%1").arg(r));
         frame->setProperty("index", r);
         frame->setToolTip(frame->title());
-        frame->setFont(font);
         frame->setGeometry(scale.rect(region.frame));
-        QPalette framePalette = frame->palette();
-        framePalette.setColor(QPalette::Window, kGrey);
-        framePalette.setColor(QPalette::WindowText, toColor(region.colour)); // the caption
+        // The caption and the boxes' names in the region's colour; the boxes
+        // take it, and the font, from their frame.
+        QPalette framePalette = grey;
+        framePalette.setColor(QPalette::WindowText, toColor(region.colour));
+        framePalette.setColor(QPalette::Text, Qt::black); // the tick mark on its white square
+        framePalette.setColor(QPalette::Base, Qt::white);
         frame->setPalette(framePalette);
         frame->setMouseTracking(true);
         frame->installEventFilter(this);
@@ -74,14 +77,8 @@ PrefectureMap::PrefectureMap(const TwipsScale& scale, QWidget* parent)
             box->setObjectName(QStringLiteral("Check1_%1").arg(i));
             box->setProperty("index", i);
             box->setToolTip(QString::fromStdString(postal::prefectureTooltip(i)));
-            box->setFont(font);
             box->setGeometry(scale.x(prefecture.left), scale.y(prefecture.top),
                              scale.x(prefecture.width), boxHeight);
-            QPalette boxPalette = box->palette();
-            boxPalette.setColor(QPalette::WindowText, toColor(region.colour));
-            boxPalette.setColor(QPalette::Text, Qt::black); // the tick mark on its white square
-            boxPalette.setColor(QPalette::Base, Qt::white);
-            box->setPalette(boxPalette);
             box->setMouseTracking(true);
             box->installEventFilter(this);
             checks_[i] = box;

@@ -8,6 +8,7 @@
 #include "state/Startup.h"
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
+#include "ui/common/Pictures.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -54,9 +55,20 @@ Program::Program(QApplication& application)
 {
     // Fusion keeps the grey and the region colours on every desktop.
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setFont(japaneseFont(QStringLiteral("MS UI Gothic"), 9));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     installJapaneseTranslations(application);
+}
+
+// Before the first window; left until then, as matching the fonts takes as
+// long as reading the list, which can then happen meanwhile. The main window
+// gives the program its icon once it has painted; a start-up message before
+// it needs the icon at once.
+void Program::settleLook(bool withIcon)
+{
+    if (!lookSettled_)
+        QApplication::setFont(japaneseFont(QStringLiteral("MS UI Gothic"), 9));
+    lookSettled_ = true;
+    if (withIcon && QGuiApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(programIcon());
 }
 
 Program::~Program() = default;
@@ -80,17 +92,23 @@ MainWindow& Program::start(const QStringList& arguments)
     options.screen = {screen.width(), screen.height()};
     options.listOverride = list;
 
-    StartupMessages startupUi(messages_, clock_, screen_);
-    state::StartupResult started = state::runStartup(*store_, options, startupUi);
-    state_.emplace(*store_, std::move(started.copies), home);
-    state_->setList(std::move(started.table), started.listPath, started.listEntry);
-
-    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_, launcher_,
-                                                        QLocale::system(),
+    StartupMessages startupUi(messages_, clock_, screen_, [this] { settleLook(true); });
+    // The list is read and checked on a second thread while the window is
+    // built; the window is shown only once it holds the checked list, or
+    // start-up's warning has been answered.
+    state::Startup startup(*store_, options, startupUi);
+    settleLook(false);
+    state_.emplace(*store_, startup.copies(), home);
+    services_ = std::make_unique<UiServices>(UiServices{messages_, files_, clock_, screen_, help_,
+                                                        launcher_, QLocale::system(),
                                                         [] { QCoreApplication::exit(0); }});
     window_ = std::make_unique<MainWindow>(*state_, *services_);
+
+    const state::ListLoad loaded = startup.finish();
+    state_->setList(loaded.table, loaded.listPath, loaded.listEntry);
+    window_->showListStatus();
     window_->show();
-    if (started.listMissing && !list)
+    if (loaded.listMissing && !list)
         QTimer::singleShot(0, window_.get(), &MainWindow::offerListFetch);
     return *window_;
 }

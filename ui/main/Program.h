@@ -46,6 +46,9 @@ public:
     int exec();
 
 private:
+    void settleLook(bool withIcon);
+
+    bool lookSettled_ = false;
     std::unique_ptr<settings::SettingsStore> store_;
     QtMessageBoxes messages_;
     QtFileChooser files_;

@@ -7,6 +7,8 @@ namespace ui {
 
 void StartupMessages::showSplash()
 {
+    if (beforeWindow_)
+        beforeWindow_();
     SplashWindow splash(clock_, screen_);
     splash_ = &splash;
     splash.exec();
@@ -20,6 +22,8 @@ void StartupMessages::closeSplash()
 
 void StartupMessages::warn(const std::string& text, const std::string& title)
 {
+    if (beforeWindow_)
+        beforeWindow_();
     messages_.warn(nullptr, QString::fromStdString(text), QString::fromStdString(title));
 }
 

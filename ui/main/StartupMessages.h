@@ -5,6 +5,7 @@
 #include "state/Startup.h"
 
 #include <QPointer>
+#include <functional>
 
 namespace ui {
 
@@ -16,8 +17,10 @@ class SplashWindow;
 class StartupMessages : public state::StartupUi
 {
 public:
-    StartupMessages(MessageBoxes& messages, Clock& clock, const Screen& screen)
-        : messages_(messages), clock_(clock), screen_(screen)
+    // `beforeWindow` runs before the splash or a warning is shown.
+    StartupMessages(MessageBoxes& messages, Clock& clock, const Screen& screen,
+                    std::function<void()> beforeWindow = {})
+        : messages_(messages), clock_(clock), screen_(screen), beforeWindow_(std::move(beforeWindow))
     {
     }
 
@@ -29,6 +32,7 @@ private:
     MessageBoxes& messages_;
     Clock& clock_;
     const Screen& screen_;
+    std::function<void()> beforeWindow_;
     QPointer<SplashWindow> splash_;
 };
 

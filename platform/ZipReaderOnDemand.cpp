@@ -1,11 +1,15 @@
-// The zip reader for the command-line export: libzip and what it brings
-// (libcrypto among them) take longer to load than a whole export of the
-// unzipped list, so they are loaded only when an archive is read.
+// The zip reader for the programs: libzip and what it brings (libcrypto
+// among them) take longer to load than a whole export of the unzipped list,
+// or a fifth of the window's start, so they are loaded only for an archive
+// not laid out as plainly as the published one, or a damaged one.
 #include "PrivateModule.h"
 
-#include "platform/SafeFileWriter.h"
-#include "platform/ZipList.h"
-#include "platform/ZipReaderModule.h"
+#include "SafeFileWriter.h"
+#include "ZipList.h"
+#ifdef DOZUZEZO_PLAIN_ZIP
+#include "ZipListPlain.h"
+#endif
+#include "ZipReaderModule.h"
 
 #include <cerrno>
 #include <new>
@@ -65,38 +69,67 @@ DozuzezoZipSink sinkFor(Context& context)
     };
 }
 
-} // namespace
 
-std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
-                                        std::string& entryName, std::uint64_t limit)
+// Calls the module's function `name` with the sink and the failure to fill;
+// `archive` names the archive in errors.
+template <typename Function, typename Call>
+std::optional<ZipError> throughModule(const char* name, const std::filesystem::path& archive,
+                                      BlockReceiver& receiver, std::string& entryName, Call call)
 {
     entryName.clear();
-    // Loaded once, kept for the life of the process.
-    static std::string loadError;
-    static const auto read =
-        reinterpret_cast<DozuzezoReadZipList>(cli::privateFunction(kReader, kZipReaderFunction, loadError));
-    if (!read) {
-        ZipError error{ZipError::Kind::ReaderMissing, path};
+    std::string loadError;
+    const auto function = reinterpret_cast<Function>(privateFunction(kReader, name, loadError));
+    if (!function) {
+        ZipError error{ZipError::Kind::ReaderMissing, archive};
         error.detail = loadError;
         return error;
     }
     Context context{receiver, entryName, {}, {}};
     const DozuzezoZipSink sink = sinkFor(context);
     DozuzezoZipFailure failure{};
-    const int refused = read(pathText(path).c_str(), limit, &sink, &failure);
+    const int refused = call(function, &sink, &failure);
     // No memory on either side of the module: ENOMEM is how it says so.
     if (context.outOfMemory ||
         (refused && failure.kind == int(ZipError::Kind::CannotOpen) && failure.sysError == ENOMEM))
         throw std::bad_alloc();
     if (!refused)
         return std::nullopt;
-    ZipError error{static_cast<ZipError::Kind>(failure.kind), path};
+    ZipError error{static_cast<ZipError::Kind>(failure.kind), archive};
     error.entry = context.errorEntry;
     error.otherEntry = context.other;
     error.size = failure.size;
     error.method = failure.method;
     error.sysError = failure.sysError;
     return error;
+}
+
+} // namespace
+
+std::optional<ZipError> readListFromZip(const std::filesystem::path& path, BlockReceiver& receiver,
+                                        std::string& entryName, std::uint64_t limit)
+{
+#ifdef DOZUZEZO_PLAIN_ZIP
+    if (readPlainZipListFile(path, receiver, entryName, limit))
+        return std::nullopt;
+#endif
+    return throughModule<DozuzezoReadZipList>(
+        kZipReaderFunction, path, receiver, entryName, [&](auto read, auto sink, auto failure) {
+            return read(pathText(path).c_str(), limit, sink, failure);
+        });
+}
+
+std::optional<ZipError> readListFromZipBytes(std::string_view archive, const std::filesystem::path& shownAs,
+                                             BlockReceiver& receiver, std::string& entryName,
+                                             std::uint64_t limit)
+{
+#ifdef DOZUZEZO_PLAIN_ZIP
+    if (readPlainZipList(archive, receiver, entryName, limit))
+        return std::nullopt;
+#endif
+    return throughModule<DozuzezoReadZipListBytes>(
+        kZipBytesReaderFunction, shownAs, receiver, entryName, [&](auto read, auto sink, auto failure) {
+            return read(archive.data(), archive.size(), limit, sink, failure);
+        });
 }
 
 } // namespace platform

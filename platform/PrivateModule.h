@@ -2,11 +2,11 @@
 #include <filesystem>
 #include <string>
 
-namespace cli {
+namespace platform {
 
-// A module of the command-line export's own (the settings bridge, the zip
-// reader): beside the program in the build tree, in its library folder once
-// installed.
+// A module of the programs' own (the export's settings bridge, the zip
+// reader): beside the program, or in the programs' library folder, as they
+// are installed and in the build tree.
 std::filesystem::path privateModule(const char* fileName);
 
 // The function `name` of the module `fileName` (found as above), loaded and
@@ -14,4 +14,4 @@ std::filesystem::path privateModule(const char* fileName);
 // module's path and the loader's reason in `why`.
 void* privateFunction(const char* fileName, const char* name, std::string& why);
 
-} // namespace cli
+} // namespace platform

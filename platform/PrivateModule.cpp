@@ -1,7 +1,7 @@
 #include "PrivateModule.h"
 
-#include "platform/FileSystem.h"
-#include "platform/SafeFileWriter.h"
+#include "FileSystem.h"
+#include "SafeFileWriter.h"
 
 #include <system_error>
 
@@ -11,11 +11,11 @@
 #include <dlfcn.h>
 #endif
 
-namespace cli {
+namespace platform {
 
 std::filesystem::path privateModule(const char* fileName)
 {
-    const std::filesystem::path folder = platform::programFolder();
+    const std::filesystem::path folder = programFolder();
     const std::filesystem::path beside = folder / fileName;
     std::error_code ec;
     if (std::filesystem::exists(beside, ec))
@@ -38,8 +38,8 @@ void* privateFunction(const char* fileName, const char* name, std::string& why)
     const std::string reason = error ? error : "";
 #endif
     if (!function)
-        why = platform::pathText(module) + (reason.empty() ? "" : ": " + reason);
+        why = pathText(module) + (reason.empty() ? "" : ": " + reason);
     return function;
 }
 
-} // namespace cli
+} // namespace platform
