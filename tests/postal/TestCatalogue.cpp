@@ -31,15 +31,9 @@ TEST(Catalogue, BoxesFitInsideTheirFrames)
 
 TEST(Catalogue, FindsPrefecturesByNameOrCode)
 {
-    EXPECT_EQ(findPrefecture("東京都"), 12);
-    EXPECT_EQ(findPrefecture("東京"), 12);
-    EXPECT_EQ(findPrefecture("13"), 12);
-    EXPECT_EQ(findPrefecture("01"), 0);
-    EXPECT_EQ(findPrefecture("北海道"), 0);
-    EXPECT_EQ(findPrefecture("神奈川"), 13);
-    EXPECT_FALSE(findPrefecture("北海"));
-    EXPECT_FALSE(findPrefecture("0"));
-    EXPECT_FALSE(findPrefecture("48"));
-    EXPECT_FALSE(findPrefecture("13a"));
-    EXPECT_FALSE(findPrefecture(""));
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"東京都", 12}, {"東京", 12}, {"13", 12},   {"01", 0},   {"47", 46},  {"沖縄", 46},
+        {"北海道", 0},  {"神奈川", 13}, {"北海", {}}, {"0", {}}, {"48", {}}, {"13a", {}}, {"", {}}};
+    for (const auto& [text, index] : cases)
+        EXPECT_EQ(findPrefecture(text), index) << text;
 }

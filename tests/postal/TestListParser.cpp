@@ -30,7 +30,6 @@ struct Fed
     const char* name;
     std::string bytes;
 };
-
 class InBlocks : public testing::TestWithParam<Fed>
 {};
 
@@ -77,7 +76,6 @@ struct Early
     std::string firstBlock;
     LoadError::Kind kind;
 };
-
 class RefusedEarly : public testing::TestWithParam<Early>
 {};
 
@@ -111,16 +109,6 @@ TEST(ListParser, AnUnendedLineIsNotJudgedBeforeItsEnd)
     const auto result = parser.finish();
     ASSERT_TRUE(result) << result.error->message();
     EXPECT_EQ(result.list->field(0, 2).size(), 20000u);
-}
-
-TEST(ListParser, AByteOrderMarkIsNamed)
-{
-    const auto result = PostalList::parse("\xEF\xBB\xBF" + ok);
-    ASSERT_FALSE(result);
-    EXPECT_EQ(result.error->kind, LoadError::Kind::ByteOrderMark);
-    EXPECT_NE(result.error->message().find("BOM"), std::string::npos) << result.error->message();
-    // Too short to be one, it is an ordinary damaged line.
-    EXPECT_EQ(PostalList::parse("\xEF\xBB").error->kind, LoadError::Kind::CutShort);
 }
 
 } // namespace

@@ -24,8 +24,7 @@ struct BadCase
 };
 
 class Refused : public testing::TestWithParam<BadCase>
-{
-};
+{};
 
 TEST_P(Refused, NamesLineAndProblem)
 {
@@ -58,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"nul_byte", ok + line("13101", std::string("見本\0町", 8)), LoadError::Kind::NulByte, 2, 9},
         BadCase{"last_line_cut_short_mid_field", ok + ok.substr(0, 40), LoadError::Kind::CutShort, 2, 0},
         BadCase{"last_line_without_line_end", ok + ok.substr(0, ok.size() - 2), LoadError::Kind::CutShort, 2, 15},
-        BadCase{"code_out_of_range", ok + line("48101"), LoadError::Kind::BadCode, 2, 1}),
+        BadCase{"code_out_of_range", ok + line("48101"), LoadError::Kind::BadCode, 2, 1},
+        BadCase{"byte_order_mark", "\xEF\xBB\xBF" + ok, LoadError::Kind::ByteOrderMark, 1, 0},
+        BadCase{"too_short_for_a_mark", "\xEF\xBB", LoadError::Kind::CutShort, 1, 0}),
     [](const testing::TestParamInfo<BadCase>& info) { return info.param.name; });
 // clang-format on
 

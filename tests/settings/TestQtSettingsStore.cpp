@@ -14,20 +14,19 @@ using testsupport::writeFile;
 
 namespace {
 
-QString qPath(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
+QString qPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
-int count(const std::string& text, const std::string& what)
+// How often each text stands in the file.
+void expectCounts(const std::filesystem::path& file, std::initializer_list<std::pair<std::string, int>> counts)
 {
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
+    const std::string ini = readFile(file);
+    for (const auto& [text, n] : counts) {
+        int found = 0;
+        for (auto at = ini.find(text); at != std::string::npos; at = ini.find(text, at + 1))
+            ++found;
+        EXPECT_EQ(found, n) << text << " in\n" << ini;
+    }
 }
-
-using Counts = std::pair<std::string, int>; // how often a text is in the file
 
 } // namespace
 
@@ -47,44 +46,33 @@ TEST(QtSettingsStore, NamesMatchWithoutRegardToCase)
         ASSERT_TRUE(store.flush());
     }
     // The first spelling is kept; QSettings escapes ( and ).
-    const std::string ini = readFile(file);
-    const Counts counts[] = {{"[config]", 1}, {"[", 2},        {"optlogo=1", 1},
-                             {"OPTLOGO", 0},  {"onoff", 0}, {"OnOff%2812%29=0", 1}};
-    for (const auto& [text, n] : counts)
-        EXPECT_EQ(count(ini, text), n) << text << " in\n" << ini;
-}
+    expectCounts(file, {{"[config]", 1}, {"[", 2}, {"optlogo=1", 1}, {"OPTLOGO", 0}, {"onoff", 0},
+                        {"OnOff%2812%29=0", 1}});
 
-// A file written elsewhere, by hand too: unquoted commas are not lost.
-TEST(QtSettingsStore, FindsNamesSpelledOtherwiseInAFileWrittenElsewhere)
-{
-    TempDir dir;
-    const auto file = dir / "s.ini";
-    writeFile(file, "[CONFIG]\nOPTLOGO=0\nFolderName=/a,b\n\n[position]\nk_left=1500.5\n");
-    QtSettingsStore store(qPath(file));
+    // A file written elsewhere, by hand too: unquoted commas are not lost.
+    const auto elsewhere = dir / "elsewhere.ini";
+    writeFile(elsewhere, "[CONFIG]\nOPTLOGO=0\nFolderName=/a,b\n\n[position]\nk_left=1500.5\n");
+    QtSettingsStore store(qPath(elsewhere));
     EXPECT_EQ(store.read("Config", "OptLogo"), "0");
     EXPECT_EQ(store.read("Config", "FolderName"), "/a,b");
     EXPECT_EQ(store.read("Position", "K_Left"), "1500.5");
     store.write("Config", "OptLogo", "1");
     store.write("Config", "OptDbl", "0");
     ASSERT_TRUE(store.flush());
-    const std::string ini = readFile(file);
-    for (const auto& [text, n] : {Counts{"OPTLOGO=1", 1}, Counts{"OptDbl=0", 1}, Counts{"[Config]", 0}})
-        EXPECT_EQ(count(ini, text), n) << text << " in\n" << ini;
+    expectCounts(elsewhere, {{"OPTLOGO=1", 1}, {"OptDbl=0", 1}, {"[Config]", 0}});
 }
 
 TEST(QtSettingsStore, ValuesSurviveANewInstanceUnchanged)
 {
     TempDir dir;
-    const auto file = dir / "s.ini";
-    const std::string values[] = {"/home/山田/郵便 番号,2024", " lead and trail ", "@String(x)",
-                                  "a\"b\\c;d=e", "1, 2"};
+    const std::string values[] = {"/home/山田/郵便 番号,2024", " lead and trail ", "@String(x)", "a\"b\\c;d=e", "1, 2"};
     {
-        QtSettingsStore store(qPath(file));
+        QtSettingsStore store(qPath(dir / "s.ini"));
         for (std::size_t i = 0; i < std::size(values); ++i)
             store.write("Config", "Value" + std::to_string(i), values[i]);
     }
     // A copy under another name: read from disk, not from QSettings' cache.
-    std::filesystem::copy_file(file, dir / "copy.ini");
+    std::filesystem::copy_file(dir / "s.ini", dir / "copy.ini");
     QtSettingsStore again(qPath(dir / "copy.ini"));
     for (std::size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(again.read("config", "value" + std::to_string(i)), values[i]);

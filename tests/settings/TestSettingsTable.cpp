@@ -30,31 +30,23 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartAndIgnoresTheRest)
 TEST(TypedReaders, ReadStoredTextsAsTheProgramAlwaysHas)
 {
     using namespace settings;
-    // Ticks: the leading number rounded; only 0 clears.
-    EXPECT_TRUE(isTicked("1"));
-    EXPECT_TRUE(isTicked("-1"));
-    EXPECT_TRUE(isTicked("0.5"));
-    EXPECT_FALSE(isTicked("0.4"));
-    EXPECT_FALSE(isTicked("0"));
-    EXPECT_FALSE(isTicked("abc"));
-    EXPECT_FALSE(isTicked(""));
-    EXPECT_EQ(tickText(true), "1");
-    EXPECT_EQ(tickText(false), "0");
-    // Flags: exactly "1".
+    // Ticks: the leading number rounded; only 0 clears. Flags: exactly "1".
+    // Positions: a number must start the text. Tab indexes: plain digits.
+    for (const char* on : {"1", "-1", "0.5"})
+        EXPECT_TRUE(isTicked(on)) << on;
+    for (const char* off : {"0.4", "0", "abc", ""})
+        EXPECT_FALSE(isTicked(off)) << off;
+    EXPECT_EQ(std::string(tickText(true)) + std::string(tickText(false)), "10");
     EXPECT_TRUE(isOn("1"));
     for (const char* off : {"0", "", "2", " 1", "1 ", "01", "true"})
         EXPECT_FALSE(isOn(off)) << '"' << off << '"';
-    // Positions: a number must start the text for it to place the window.
-    for (const char* number : {"0", "-15", " 7", "+4", ".5", "1500.5x"})
+    for (const char* number : {"0", "-15", " 7", "\t7", "+4", ".5", "1500.5x"})
         EXPECT_TRUE(holdsNumber(number)) << '"' << number << '"';
     for (const char* text : {"", "abc", "-", ".", "- 5", "x1"})
         EXPECT_FALSE(holdsNumber(text)) << '"' << text << '"';
-    EXPECT_EQ(twipsText(1500.4), "1500");
-    EXPECT_EQ(twipsText(-0.6), "-1");
-    // Tab indexes: plain decimal digits only.
-    EXPECT_EQ(tabIndex("0"), 0);
-    EXPECT_EQ(tabIndex("1"), 1);
-    for (const char* other : {"", "-1", " 1", "1x", "abc", "99999"})
+    EXPECT_EQ(twipsText(1500.4) + " " + twipsText(-0.6), "1500 -1");
+    EXPECT_EQ(tabIndex("0") + tabIndex("1") * 10 + tabIndex("999") * 100, 99910);
+    for (const char* other : {"", "-1", " 1", "1x", "abc", "1000"})
         EXPECT_EQ(tabIndex(other), -1) << '"' << other << '"';
 }
 
