@@ -89,7 +89,7 @@ trap 'restore; echo; echo "mutate.sh: stopped" >&2; exit 130' INT TERM
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # -O1: the faults need no speed, and the many rebuilds go faster.
-cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DDOZUZEZO_BENCH=OFF \
     "${launcher[@]}" >/dev/null
 jobs=${MUTATE_JOBS:-2}
 suite() {

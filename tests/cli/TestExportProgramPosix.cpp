@@ -7,77 +7,27 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using testlines::line;
 using testsupport::packZip;
-using testsupport::PackedEntry;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
 
-// ken_all.zip as downloaded, however it was packed, read with -l.
+// ken_all.zip as downloaded, under any name that begins like a zip, its
+// list in a folder of its own.
 TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
 {
-    const std::string whole = readFile(list);
-    for (const char* file : {"ken_all.zip", "download.bin"}) {  // any name that begins like a zip
-        SCOPED_TRACE(file);
-        TempDir zips;
-        packZip(zips / file, {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", whole}});
-        Outcome r = run({"-l", (zips / file).string(), "-o", out.string(), "14", "13"});
-        ASSERT_EQ(r.code, cli::Ok) << r.err;
-        EXPECT_EQ(readFile(out), tokyo + kanagawa);
-        r = run({"-l", (zips / file).string(), "-o", "-", "--all"});
-        ASSERT_EQ(r.code, cli::Ok) << r.err;
-        EXPECT_TRUE(r.out == whole);
-        EXPECT_EQ(r.err, "");
-    }
-}
-
-// A refused archive: exit 3 naming the archive (and its list where one was
-// found) and the archive's own problem, never a damaged list; nothing written.
-TEST_F(ExportCommand, ARefusedArchiveWritesNothing)
-{
-    const std::string whole = readFile(list);
-    std::string big;
-    while (big.size() < 200'000)
-        big += whole;
-    const std::filesystem::path zip = dir / "ken_all.zip";
-    const std::string archive = "一覧「" + zip.string() + "」";
-    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
-        {"not a zip", [&] { writeFile(zip, whole); }, archive + "を読み込めません: 「ken_all.zip」は zip 書庫ではありません"},
-        {"cut short",
-         [&] {
-             packZip(zip, {{"KEN_ALL.CSV", big}});
-             const std::string bytes = readFile(zip);
-             writeFile(zip, bytes.substr(0, bytes.size() / 2));
-         },
-         archive + "を読み込めません: zip 書庫「ken_all.zip」が壊れているか、途中で切れています"},
-        {"encrypted", [&] { packZip(zip, {{"KEN_ALL.CSV", whole, ZIP_CM_DEFLATE, true}}); },
-         archive + "の「KEN_ALL.CSV」を読み込めません: zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は暗号化"},
-        // A damaged list inside a sound archive is the list's problem, with its line.
-        {"damaged list", [&] { packZip(zip, {{"KEN_ALL.CSV", tokyo + "13101,\"x\"\r\n"}}); },
-         archive + "の「KEN_ALL.CSV」を読み込めません: 2 行目"},
-    };
-    writeFile(out, "keep");
-    for (const auto& [what, make, message] : cases) {
-        SCOPED_TRACE(what);
-        make();
-        for (const std::string& target : {out.string(), std::string("-")}) {
-            Outcome r = run({"-l", zip.string(), "-o", target, "13"});
-            EXPECT_EQ(r.code, cli::ListError) << r.err;
-            EXPECT_EQ(r.out, "");
-            EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-            EXPECT_EQ(r.err.find("行目") != std::string::npos, message.ends_with("行目")) << r.err;
-        }
-        EXPECT_EQ(readFile(out), "keep");
-        EXPECT_EQ(entries(), (std::vector<std::string>{"KEN_ALL.CSV", "ken_all.zip", "out.csv"}));
-    }
+    packZip(dir / "download.bin", {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", readFile(list)}});
+    const Outcome r = run({"-l", (dir / "download.bin").string(), "-o", "-", "14", "13"});
+    ASSERT_EQ(r.code, cli::Ok) << r.err;
+    EXPECT_EQ(r.out, tokyo + kanagawa);
+    EXPECT_EQ(r.err, "");
 }
 
 // The real program, run by a shell as users run it. `E` is the program.
@@ -174,32 +124,6 @@ TEST_F(ExportProgram, NotAListIsRefusedEarly)
     EXPECT_EQ(sh("\\$E -l bom.csv -o out.csv 13 2> err"), cli::ListError);
     EXPECT_NE(readFile(dir / "err").find("BOM"), std::string::npos) << readFile(dir / "err");
     EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-// Ended while the list is still coming (a FIFO here): no file is made,
-// neither the target nor a temporary one.
-TEST_F(ExportProgram, EndedWhileReadingLeavesNothing)
-{
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        const auto fifo = dir / "list.fifo";
-        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::execl(DOZUZEZO_EXPORT_EXE, DOZUZEZO_EXPORT_EXE, "-l", fifo.c_str(), "-o", out.c_str(), "13",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const int fd = ::open(fifo.c_str(), O_WRONLY);  // returns once the program reads
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::write(fd, tokyo.data(), tokyo.size()), static_cast<ssize_t>(tokyo.size()));
-        ::kill(child, sig);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ::close(fd);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
-        std::filesystem::remove(fifo);
-        EXPECT_EQ(entries(), std::vector<std::string>{"KEN_ALL.CSV"}) << "signal " << sig;
-    }
 }
 
 // Without -l the settings name the folder, and the file by its default name

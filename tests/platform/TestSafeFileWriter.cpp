@@ -55,43 +55,6 @@ TEST(SafeFileWriter, AReadOnlyFileIsRefusedAndKept)
     EXPECT_EQ(readFile(target), "new");
 }
 
-const std::string kFileThere = "はフォルダではなくファイルです。";
-
-struct FolderCase
-{
-    const char* name;
-    std::string target; // under the test folder, which holds the file "file"
-    WriteError::Kind kind;
-    std::string named; // the folder the reason names
-    std::string said;  // of it
-};
-
-class BadFolder : public testing::TestWithParam<FolderCase>
-{};
-
-TEST_P(BadFolder, SaysWhatIsWrongWithTheFolder)
-{
-    const FolderCase& c = GetParam();
-    TempDir dir;
-    writeFile(dir / "file", "keep");
-    const auto error = writeAll(dir / c.target, "rows");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, c.kind);
-    EXPECT_EQ(error->folder, dir / c.named);
-    EXPECT_EQ(error->reason(), "保存先のフォルダ「" + (dir / c.named).string() + "」" + c.said);
-    EXPECT_EQ(readFile(dir / "file"), "keep");
-    EXPECT_EQ(entries(dir.path()), Names{"file"});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Targets, BadFolder,
-    testing::Values(
-        FolderCase{"missing", "none/out.csv", WriteError::Kind::FolderMissing, "none", "が存在しません。"},
-        FolderCase{"a_file", "file/out.csv", WriteError::Kind::NotAFolder, "file", kFileThere},
-        FolderCase{"a_file_further_up", "file/sub/out.csv", WriteError::Kind::NotAFolder, "file",
-                   kFileThere}),
-    [](const auto& info) { return info.param.name; });
-
 // A pipe is written directly, once; nothing is made beside it. Nobody
 // reading it, it is refused at once unless the caller waits. So is an open
 // descriptor named as a path: opened again, a file behind it would be

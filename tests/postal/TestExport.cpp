@@ -119,24 +119,4 @@ TEST(ExportToFile, FailuresAreReportedAndChangeNothing)
         GTEST_SKIP() << "a full disk: " << testsupport::kNoDevice;
 }
 
-// The one-shot export: what it keeps must equal the export from the checked
-// rows, whatever the list; a refused list leaves nothing.
-TEST(ExportToFile, AListFileExportedInOneGo)
-{
-    TempDir dir;
-    const std::string published = line("13101") + line("14101") + line("13102");
-    const std::string odd = "\"13103\",\"060  \",0600000,\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",0,0,0,0,0,0\n";
-    for (const std::string& bytes : {published + odd, line("14101", "x", "y", "\n") + published}) {
-        writeFile(dir / "list.csv", bytes);
-        writeFile(dir / "out.csv", std::string(100000, 'x'));  // replaced whole
-        ASSERT_TRUE(postal::exportListFile(dir / "list.csv", codes({13}), dir / "out.csv"));
-        EXPECT_EQ(readFile(dir / "out.csv"), exported(bytes, codes({13})));
-    }
-    writeFile(dir / "list.csv", published + "13104,\"cut");
-    const auto refused = postal::exportListFile(dir / "list.csv", PrefectureSet::all(), dir / "new.csv");
-    ASSERT_TRUE(refused.loadError);
-    EXPECT_EQ(refused.loadError->line, 4u);
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"list.csv", "out.csv"}));
-}
-
 } // namespace

@@ -69,15 +69,4 @@ TEST(ReadingRules, EveryOneByteChangeReadsAsTheRulesSay)
     }
 }
 
-TEST(ReadingRules, LongLinesAndLinesNearTheEnd)
-{
-    const std::string good = testlines::line("13101");
-    for (std::size_t length : {100u, 230u, 240u, 250u, 260u, 400u}) {
-        const std::string town(length, 'a');
-        expectSameReading(good + testlines::line("13102", town));
-        expectSameReading(testlines::line("13102", town));
-        expectSameReading(testlines::line("13102", town).substr(0, length / 2));
-    }
-}
-
 } // namespace

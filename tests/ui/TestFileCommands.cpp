@@ -252,7 +252,7 @@ void TestFileCommands::dialogsLook()
     QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(visited, (QStringList{"Text1", "Command1_0", "Command1_1", "Command1_2", "Text1"}));
     QVERIFY(keptOpen);
-    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
+    QCOMPARE(program_->fake.help.shown, QStringList{QStringLiteral("context %1").arg(context)});
     QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
     QVERIFY(program_->fake.messages.shown.isEmpty());
     QCOMPARE(readFile(dir_->path() / "sub" / "東京 23区.csv"), kList);

@@ -12,8 +12,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QMouseEvent>
@@ -89,7 +89,6 @@ private slots:
     void storedFolder();
     void folderList_data();
     void folderList();
-    void unreadableDrive();
     void link();
 
 private:
@@ -413,31 +412,6 @@ void TestSettingsDialog::folderList()
     const Access write{"Config", "FolderName", QDir::toNativeSeparators(chosen).toStdString()};
     QCOMPARE(writes(), (Writes{write, write}));
     QCOMPARE(folderChanged.count(), 1);
-}
-
-// A volume that cannot be read keeps the drive shown before, and says so;
-// a readable one not holding the process's folder opens at its root.
-void TestSettingsDialog::unreadableDrive()
-{
-    ui::SettingsDialog& dialog = open();
-    QComboBox* drives = dialog.folderTab()->driveList();
-    const int before = drives->currentIndex();
-    const QString opened = dialog.folderTab()->openedFolder();
-    drives->addItem("/no-such-volume", "/no-such-volume");
-    drives->setCurrentIndex(drives->count() - 1);
-    QCOMPARE(drives->currentIndex(), before);
-    QCOMPARE(dialog.folderTab()->openedFolder(), opened);
-    const auto& shown = program_->fake.messages.shown;
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].title, QStringLiteral("ドライブ確認"));
-    QCOMPARE(shown[0].icon, ui::MessageIcon::Warning);
-    QCOMPARE(shown[0].text, QStringLiteral("ドライブ 「%1」 を読み込めません。　\n\n"
-                                           "ディスクが入っているか、接続されているかを確かめて下さい。　")
-                                .arg(QDir::toNativeSeparators("/no-such-volume")));
-    drives->addItem("elsewhere", text(folder_.path()));
-    drives->setCurrentIndex(drives->count() - 1);
-    QCOMPARE(dialog.folderTab()->openedFolder(), QDir::cleanPath(text(folder_.path())));
-    QCOMPARE(shown.size(), 1);
 }
 
 // Its colour follows the pointer; a click opens the page, or says the browser is missing.
