@@ -3,7 +3,7 @@
 // against the rows. Build with -DDOZUZEZO_FUZZ=ON (clang); run scripts/fuzz.sh.
 #include "postal/Export.h"
 #include "postal/ListParser.h"
-#include "tests/postal/ReferenceReader.h"
+#include "ReferenceReader.h"
 
 #include <cstdlib>
 #include <cstring>

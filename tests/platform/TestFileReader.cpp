@@ -7,16 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <fstream>
 #include <functional>
 #include <system_error>
-#include <thread>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 using platform::ReadError;
@@ -130,31 +123,5 @@ TEST(FileReader, NotAListIsRefusedAfterTheFirstBlock)
         EXPECT_LE(read, platform::kFirstBlock + 4096) << path; // and /proc/self/io itself
     }
 }
-
-#ifndef _WIN32
-// A stream has no size to go by: cut off at the limit.
-TEST(FileReader, AStreamIsCutOffAtTheLimit)
-{
-    TempDir dir;
-    const auto fifo = dir / "stream";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::thread writer([&] {
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        const std::string chunk(4096, 'x');
-        // Endless but for the reader going away.
-        while (::write(fd, chunk.data(), chunk.size()) > 0) {
-        }
-        ::close(fd);
-    });
-    std::signal(SIGPIPE, SIG_IGN);
-    CountingReceiver receiver;
-    const auto error = platform::readFile(fifo, 300000, receiver);
-    writer.join();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, ReadError::Kind::TooLarge);
-    EXPECT_LE(receiver.total, 300000u);
-    EXPECT_EQ(receiver.expected, 0u) << "a stream has no size to expect";
-}
-#endif
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ListLines.h"
+#include "postal/Catalogue.h"
 #include "postal/Export.h"
 #include "tests/support/System.h"
 #include "tests/support/TempDir.h"
@@ -117,6 +118,15 @@ TEST(ExportToFile, FailuresAreReportedAndChangeNothing)
     EXPECT_EQ(entries(dir), left);
     if (full.empty())
         GTEST_SKIP() << "a full disk: " << testsupport::kNoDevice;
+}
+
+TEST(Catalogue, FindsPrefecturesByNameOrCode)
+{
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"東京都", 12}, {"東京", 12}, {"13", 12},   {"01", 0},   {"47", 46},  {"沖縄", 46},
+        {"北海道", 0},  {"神奈川", 13}, {"北海", {}}, {"0", {}}, {"48", {}}, {"13a", {}}, {"", {}}};
+    for (const auto& [text, index] : cases)
+        EXPECT_EQ(postal::findPrefecture(text), index) << text;
 }
 
 } // namespace

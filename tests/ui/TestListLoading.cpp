@@ -159,8 +159,6 @@ void TestListLoading::fetch_data()
     QTest::newRow("a damaged list in a sound archive")
         << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList + line("13102", "町", "東京都", ",0\r\n")), -1, false, "menu", false,
                  "の「KEN_ALL.CSV」を読み込めません: 4 行目"};
-    QTest::newRow("foreign file")
-        << Fetch{"ken_all.zip", "", ok, etag, "<html>moved</html>", -1, false, "menu", false, "「ken_all.zip」は zip 書庫ではありません。"};
     QTest::newRow("stall") << Fetch{"ken_all.csv", "", ok, etag, zip, 100, true, "menu", false, "0.5 秒のあいだ、データが届きませんでした。"};
     for (const char* cancel : {"キャンセル", "Esc"})
         QTest::addRow("cancelled by %s", cancel) << Fetch{"ken_all.csv", "", ok, etag, QByteArray(60'000, 'P'), 40'000, true, cancel};
@@ -290,7 +288,6 @@ void TestListLoading::otherSources_data()
     QTest::newRow("damaged list dropped") << "drop" << "bad/KEN_ALL.CSV" << 2 << "ファイル確認"
                                           << "lists/ken_all.csv（2 件）";
     QTest::newRow("OK on another folder") << "OK" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
-    QTest::newRow("適用 on another folder") << "適用" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
     QTest::newRow("OK on a folder without a list") << "OK" << "empty" << -1 << "フォルダ確認"
                                                    << "一覧は読み込まれていません";
     QTest::newRow("OK on the same folder") << "OK" << "lists" << 2 << "" << "lists/ken_all.csv（2 件）";

