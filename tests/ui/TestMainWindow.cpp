@@ -499,7 +499,8 @@ void TestMainWindow::regionDialogLooks()
     QCOMPARE(dialog.pos(), QPoint((screen.width() - dialog.width()) / 2, (screen.height() - dialog.height()) / 2));
 
     // Tab visits the nine boxes in index order, then the buttons; neither Enter
-    // nor Escape closes the dialog, as it has no default or cancel button.
+    // nor Escape closes the dialog, as it has no default or cancel button
+    // (Enter on a focused button presses it: the settings dialog's test).
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -513,10 +514,6 @@ void TestMainWindow::regionDialogLooks()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(dialog.isVisible() && dialog.result() == 0);
-    // Enter on a focused button presses it.
-    dialog.button(1)->setFocus();
-    QTest::keyClick(dialog.button(1), Qt::Key_Return);
-    QVERIFY(!dialog.isVisible() && dialog.result() == int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestMainWindow)
