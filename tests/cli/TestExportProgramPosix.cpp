@@ -116,16 +116,6 @@ TEST_F(ExportProgram, StandardOutputAndFifosGetTheRowsOnce)
     EXPECT_EQ(readFile(dir / "got"), lfTokyo);
 }
 
-TEST_F(ExportProgram, NotAListIsRefusedEarly)
-{
-    EXPECT_EQ(sh("\\$E -l /dev/zero -o out.csv 13 2> err"), cli::ListError);
-    EXPECT_NE(readFile(dir / "err").find("NUL"), std::string::npos) << readFile(dir / "err");
-    writeFile(dir / "bom.csv", "\xEF\xBB\xBF" + tokyo);
-    EXPECT_EQ(sh("\\$E -l bom.csv -o out.csv 13 2> err"), cli::ListError);
-    EXPECT_NE(readFile(dir / "err").find("BOM"), std::string::npos) << readFile(dir / "err");
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
-
 // Without -l the settings name the folder, and the file by its default name
 // where they name none: the list as published, else ken_all.zip there. With
 // no folder stored, the program's own where it is the user's, else the

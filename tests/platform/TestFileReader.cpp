@@ -40,24 +40,15 @@ public:
 TEST(FileReader, AFileChangedWhileReadIsRefused)
 {
     const std::string bytes(300'000, 'x'); // more than the first block
-    using Change = std::function<bool(const fs::path&)>;  // false: the system refused it
+    using Change = std::function<bool(const fs::path&, std::error_code&)>;  // false: the system refused it
     const std::pair<const char*, Change> changes[] = {
-        {"left alone", [](const fs::path&) { return false; }},
-        {"cut short",
-         [](const fs::path& p) {
-             std::error_code ec;
-             fs::resize_file(p, 1000, ec);
-             return !ec;
-         }},
-        {"grown", [](const fs::path& p) { return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x'); }},
+        {"left alone", [](const fs::path&, std::error_code&) { return false; }},
+        {"cut short", [](const fs::path& p, std::error_code& ec) { return fs::resize_file(p, 1000, ec), !ec; }},
+        {"grown", [](const fs::path& p, auto&) { return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x'); }},
         {"rewritten, same size",
-         [](const fs::path& p) { return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y'); }},
+         [](const fs::path& p, auto&) { return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y'); }},
         {"another file renamed over it",
-         [](const fs::path& p) {
-             std::error_code ec;
-             fs::rename(p.parent_path() / "other", p, ec);
-             return !ec;
-         }},
+         [](const fs::path& p, std::error_code& ec) { return fs::rename(p.parent_path() / "other", p, ec), !ec; }},
     };
     for (const auto& [what, change] : changes) {
         TempDir dir;
@@ -68,7 +59,8 @@ TEST(FileReader, AFileChangedWhileReadIsRefused)
         }
         CountingReceiver receiver;
         bool changed = false;
-        receiver.change = [&, change = change] { changed = change(dir / "list.csv"); };
+        std::error_code ec;
+        receiver.change = [&, change = change] { changed = change(dir / "list.csv", ec); };
         const auto error = platform::readFile(dir / "list.csv", postal::kMaxListBytes, receiver);
         EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt,
                   changed ? std::optional(ReadError::Kind::Changed) : std::nullopt)

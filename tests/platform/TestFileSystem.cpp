@@ -77,8 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"archive_in_capitals", true, {"KEN_ALL.ZIP"}, "ken_all.csv", "KEN_ALL.ZIP", true, {}},
         FindCase{"archive_exact_wins", true, {"KEN_ALL.ZIP", "ken_all.zip"}, "ken_all.csv", "ken_all.zip", true, {}},
         FindCase{"list_preferred", true, {"ken_all.zip", "ken_all.csv"}, "ken_all.csv", "ken_all.csv", false, {}},
-        FindCase{"list_as_published_preferred", true, {"KEN_ALL.CSV", "ken_all.zip"}, "ken_all.csv", "KEN_ALL.CSV",
-                 false, {}},
         FindCase{"other_list_name", true, {"ken_all.zip"}, "tokyo.csv", "ken_all.zip", true, {}},
         FindCase{"archive_named_in_settings", true, {"ken_all.zip"}, "ken_all.zip", "ken_all.zip", false, {}},
         FindCase{"a_folder_is_no_archive", true, {"ken_all.zip/"}, "ken_all.csv", "", false, {}},
