@@ -9,6 +9,7 @@
 #   nice -n 19 scripts/mutate.sh            every fault in the list
 #   scripts/mutate.sh cli/ ListParser       only those whose line holds one of the words
 #   scripts/mutate.sh --check               only check that every pattern is found once
+#   scripts/mutate.sh --every-test cli/     run the whole suite on each, naming every test that fails
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 list=${MUTANTS:-$root/scripts/mutants.txt}
@@ -18,9 +19,14 @@ build=$work/build
 renice -n 19 -p $$ >/dev/null 2>&1 || true
 
 check_only=false
+stop=--stop-on-failure
 filters=()
 for arg in "$@"; do
-    if [ "$arg" = --check ]; then check_only=true; else filters+=("$arg"); fi
+    case $arg in
+    --check) check_only=true ;;
+    --every-test) stop="" ;;
+    *) filters+=("$arg") ;;
+    esac
 done
 
 # Entries: "file: pattern ==> replacement  # what it breaks". The pattern is
@@ -93,8 +99,7 @@ cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAG
     "${launcher[@]}" >/dev/null
 jobs=${MUTATE_JOBS:-2}
 suite() {
-    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --timeout 60 -j"$jobs" --stop-on-failure \
-        >"$work/ctest.log" 2>&1)
+    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --timeout 60 -j"$jobs" $stop >"$work/ctest.log" 2>&1)
 }
 echo "Building the unchanged copy and running the suite on it..."
 if ! cmake --build "$build" -j"$jobs" >"$work/build.log" 2>&1; then
@@ -125,8 +130,9 @@ for i in $(seq 0 $((count - 1))); do
         survived=$((survived + 1))
         total_in[$layer]=$((${total_in[$layer]:-0} + 1))
     else
-        # The first test that failed names the catch.
-        by=$(sed -n '/tests FAILED:/{n;p;q}' "$work/ctest.log" | sed -E 's/^[[:space:]]*[0-9]+ - //; s/ \(.*//')
+        # The tests that failed name the catch (the first only, where the suite stops there).
+        by=$(sed -n '/tests FAILED:/,$p' "$work/ctest.log" | sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+).*/\1/p' |
+            paste -sd, - | sed 's/,/, /g')
         fate="killed by $by"
         killed=$((killed + 1))
         killed_in[$layer]=$((${killed_in[$layer]:-0} + 1))
