@@ -24,7 +24,7 @@ protected:
     std::string kanagawa = testlines::line("14101", "鶴見", "神奈川県");
     std::filesystem::path list = dir / "KEN_ALL.CSV";
     std::filesystem::path out = dir / "out.csv";
-    std::optional<std::string> settingsUnread;  // why the settings name no list
+    std::optional<std::string> settingsUnread; // why the settings name no list
 
     void SetUp() override
     {

@@ -24,18 +24,19 @@ TEST_F(ExportCommand, ChoosesByNameShortNameOrCode)
 // Each says what is wrong, and how to see the usage.
 TEST_F(ExportCommand, UsageErrorsWriteNothing)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-o", out.string()},                    // nothing chosen
-             {"13"},                                  // no output
-             {"-o", out.string(), "東京府"},          // no such prefecture
-             {"-o", out.string(), "48"},
-             {"-o", out.string(), "--bogus", "13"},
-             {"-l", "", "-o", out.string(), "13"},
-             {"-o", "", "13"},
-             {"13", "-o"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"-o", out.string()},           // nothing chosen
+                                               {"13"},                         // no output
+                                               {"-o", out.string(), "東京府"}, // no such prefecture
+                                               {"-o", out.string(), "48"},
+                                               {"-o", out.string(), "--bogus", "13"},
+                                               {"-l", "", "-o", out.string(), "13"},
+                                               {"-o", "", "13"},
+                                               {"13", "-o"}}) {
         Outcome r = run(args);
         EXPECT_EQ(r.code, cli::UsageError) << args.back();
-        EXPECT_TRUE(r.err.starts_with("dozuzezo-export: ") && r.err.ends_with("--help で使い方を表示します。\n"))
+        EXPECT_TRUE(r.err.starts_with("dozuzezo-export: ") &&
+                    r.err.ends_with("--help で使い方を表示します。\n"))
             << r.err;
         EXPECT_FALSE(std::filesystem::exists(out));
     }
@@ -52,14 +53,18 @@ TEST_F(ExportCommand, WhatCannotBeReadIsNamed)
     if (variants) {
         const Outcome r = run({"-l", (dir / "ken_all.csv").string(), "-o", "-", "13"});
         EXPECT_EQ(r.code, cli::Ok);
-        EXPECT_EQ(r.err, "dozuzezo-export: 大文字と小文字だけが違う一覧が複数あるため、「KEN_ALL.CSV」を読み込みます"
+        EXPECT_EQ(r.err, "dozuzezo-export: "
+                         "大文字と小文字だけが違う一覧が複数あるため、「KEN_ALL.CSV」を読み込みます"
                          "（ほかに 「Ken_All.csv」）。\n");
     }
     writeFile(list, tokyo + "13101,\"x\"\r\n");
     Outcome r = run({"-l", (dir / "ken_all.csv").string(), "-o", out.string(), "13"});
     EXPECT_EQ(r.code, cli::ListError);
-    EXPECT_NE(r.err.find("一覧「" + list.string() + "」を読み込めません: 2 行目"), std::string::npos) << r.err;
-    EXPECT_EQ(run({"-l", (dir / "missing.csv").string(), "-o", out.string(), "13"}).code, cli::ListError);
+    EXPECT_NE(r.err.find("一覧「" + list.string() + "」を読み込めません: 2 行目"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(run({"-l", (dir / "missing.csv").string(), "-o", out.string(), "13"}).code,
+              cli::ListError);
     settingsUnread = "設定を読めません。";
     r = run({"-o", out.string(), "13"});
     EXPECT_EQ(r.code, cli::ListError);
@@ -82,7 +87,9 @@ TEST_F(ExportCommand, TheProgramAsUsersRunIt)
     EXPECT_EQ(readFile(out), "keep");
     r = program({"-l", "KEN_ALL.CSV", "-o", "out.csv/x.csv", "13"});
     EXPECT_EQ(r.code, cli::WriteError);
-    EXPECT_NE(r.err.find("保存先のフォルダ「out.csv」はフォルダではなくファイルです。"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("保存先のフォルダ「out.csv」はフォルダではなくファイルです。"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(program({"-l", "missing.csv", "-o", "new.csv", "13"}).code, cli::ListError);
     EXPECT_EQ(program({"-l", "KEN_ALL.CSV", "-o", "new.csv", "48"}).code, cli::UsageError);
     r = program({"-l", "KEN_ALL.CSV", "-o", "-", "--all"});

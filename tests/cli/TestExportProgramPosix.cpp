@@ -23,7 +23,8 @@ namespace {
 // list in a folder of its own.
 TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
 {
-    packZip(dir / "download.bin", {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", readFile(list)}});
+    packZip(dir / "download.bin",
+            {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", readFile(list)}});
     const Outcome r = run({"-l", (dir / "download.bin").string(), "-o", "-", "14", "13"});
     ASSERT_EQ(r.code, cli::Ok) << r.err;
     EXPECT_EQ(r.out, tokyo + kanagawa);
@@ -75,7 +76,9 @@ TEST_F(ExportProgram, AFullStandardOutputIsAFailure)
     }
     for (const std::string option : {"--help", "--version"}) {
         EXPECT_EQ(sh("\\$E " + option + " > got"), cli::Ok) << option;
-        EXPECT_TRUE(readFile(dir / "got").starts_with(option == "--help" ? "使い方: " : "dozuzezo-export (vevoz君) "));
+        EXPECT_TRUE(
+            readFile(dir / "got")
+                .starts_with(option == "--help" ? "使い方: " : "dozuzezo-export (vevoz君) "));
     }
 }
 
@@ -140,8 +143,8 @@ TEST_F(ExportProgram, ReadsTheListTheSettingsName)
         writeFile(lists / "ken_all.csv", readFile(list));
         // Not our folder: a copy installed by someone else.
         ASSERT_EQ(own ? 0 : chown(copy.path().c_str(), 4321, 4321), 0);
-        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini XDG_DATA_HOME='" + (dir / "data").string() + "' '" +
-                     (copy / "dozuzezo-export").string() + "' -o found.csv 13"),
+        EXPECT_EQ(sh("DOZUZEZO_SETTINGS=settings.ini XDG_DATA_HOME='" + (dir / "data").string() +
+                     "' '" + (copy / "dozuzezo-export").string() + "' -o found.csv 13"),
                   0)
             << own;
         EXPECT_EQ(readFile(dir / "found.csv"), tokyo) << own;
@@ -163,8 +166,10 @@ TEST_F(ExportProgram, ARefusedListSendsNothingDownAPipe)
             EXPECT_EQ(std::stoi(readFile(dir / "count")), 0);
         }
     }
-    EXPECT_EQ(readFile(dir / "err"), "dozuzezo-export: 一覧「crc.zip」の「data/KEN_ALL.CSV」を読み込めません: zip 書庫「crc.zip」の"
-                                     "「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。\n");
+    EXPECT_EQ(readFile(dir / "err"),
+              "dozuzezo-export: 一覧「crc.zip」の「data/KEN_ALL.CSV」を読み込めません: zip "
+              "書庫「crc.zip」の"
+              "「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。\n");
 }
 
 // The published archive read directly: all 47 give back its list byte for

@@ -70,7 +70,8 @@ std::string make(const fs::path& d, const std::string& what, std::optional<tests
 }
 
 class Refused : public ::testing::TestWithParam<Refusal>
-{};
+{
+};
 
 TEST_P(Refused, LeavesEverythingAsItWas)
 {

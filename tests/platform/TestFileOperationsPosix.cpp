@@ -149,7 +149,8 @@ TEST_F(PosixFiles, ModesAndOwnersOfNewAndReplacedFiles)
     ::chmod(source.c_str(), 0666);
     bool givenAway = true;
     for (const auto& replace : replacers) {
-        writeFile(dir / "old.csv", kOld + kOld + kOld); // longer than the source: nothing of it may stay
+        writeFile(dir / "old.csv",
+                  kOld + kOld + kOld); // longer than the source: nothing of it may stay
         ::chmod((dir / "old.csv").c_str(), 0604);
         givenAway = ::chown((dir / "old.csv").c_str(), 1234, 5678) == 0;
         fs::remove(dir / "new.csv");
@@ -290,11 +291,13 @@ TEST(SafeFileWriter, PipesAndDescriptorNamesAreWrittenDirectly)
     const auto unread = writeAll(fifo, "rows\r\n");
     ASSERT_TRUE(unread);
     EXPECT_EQ(unread->sysError, ENXIO);
-    EXPECT_NE(unread->reason().find("読み出す側のないパイプ"), std::string::npos) << unread->reason();
+    EXPECT_NE(unread->reason().find("読み出す側のないパイプ"), std::string::npos)
+        << unread->reason();
     std::string got;
     std::thread reader([&] { got = readFile(fifo); });
-    SafeFileWriter writer;  // waits for the reader to come
-    EXPECT_FALSE(writer.open(fifo, platform::PipeReader::Wait) || !writer.write("rows\r\n") || writer.commit());
+    SafeFileWriter writer; // waits for the reader to come
+    EXPECT_FALSE(writer.open(fifo, platform::PipeReader::Wait) || !writer.write("rows\r\n") ||
+                 writer.commit());
     reader.join();
     EXPECT_EQ(got, "rows\r\n");
     EXPECT_EQ(entries(dir.path()), Names{"pipe"});

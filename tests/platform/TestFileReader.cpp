@@ -28,7 +28,7 @@ public:
             once();
         return total += count, true;
     }
-    std::function<void()> change;  // done once, after the first block
+    std::function<void()> change; // done once, after the first block
     std::vector<char> buffer;
     std::uint64_t expected = 0;
     std::uint64_t total = 0;
@@ -40,15 +40,24 @@ public:
 TEST(FileReader, AFileChangedWhileReadIsRefused)
 {
     const std::string bytes(300'000, 'x'); // more than the first block
-    using Change = std::function<bool(const fs::path&, std::error_code&)>;  // false: the system refused it
+    using Change =
+        std::function<bool(const fs::path&, std::error_code&)>; // false: the system refused it
     const std::pair<const char*, Change> changes[] = {
         {"left alone", [](const fs::path&, std::error_code&) { return false; }},
-        {"cut short", [](const fs::path& p, std::error_code& ec) { return fs::resize_file(p, 1000, ec), !ec; }},
-        {"grown", [](const fs::path& p, auto&) { return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x'); }},
+        {"cut short",
+         [](const fs::path& p, std::error_code& ec) { return fs::resize_file(p, 1000, ec), !ec; }},
+        {"grown",
+         [](const fs::path& p, auto&) {
+             return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x');
+         }},
         {"rewritten, same size",
-         [](const fs::path& p, auto&) { return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y'); }},
+         [](const fs::path& p, auto&) {
+             return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y');
+         }},
         {"another file renamed over it",
-         [](const fs::path& p, std::error_code& ec) { return fs::rename(p.parent_path() / "other", p, ec), !ec; }},
+         [](const fs::path& p, std::error_code& ec) {
+             return fs::rename(p.parent_path() / "other", p, ec), !ec;
+         }},
     };
     for (const auto& [what, change] : changes) {
         TempDir dir;

@@ -13,10 +13,10 @@ namespace {
 struct FindCase
 {
     const char* name;
-    bool list;                        // findList; else findFileIgnoringCase
-    std::vector<std::string> files;   // plain files in the folder; a trailing / makes a folder
-    std::string asked;                // below the folder
-    std::string found;                // empty: none
+    bool list;                      // findList; else findFileIgnoringCase
+    std::vector<std::string> files; // plain files in the folder; a trailing / makes a folder
+    std::string asked;              // below the folder
+    std::string found;              // empty: none
     bool archive;
     std::vector<std::string> alsoMatching;
     friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
@@ -38,8 +38,9 @@ TEST_P(Find, TakesTheFileUsersExpect)
     if (testsupport::entries(dir.path()).size() != c.files.size())
         GTEST_SKIP() << "names that differ only in case are one file here, as on Windows";
     const std::filesystem::path asked = dir / c.asked;
-    const platform::FoundFile found = c.list ? platform::findList(asked.parent_path(), asked.filename())
-                                             : platform::findFileIgnoringCase(asked.parent_path(), asked.filename());
+    const platform::FoundFile found =
+        c.list ? platform::findList(asked.parent_path(), asked.filename())
+               : platform::findFileIgnoringCase(asked.parent_path(), asked.filename());
     EXPECT_EQ(found.found, !c.found.empty());
     // Where case is ignored, the asked-for name may stand for the file found.
     if (found.found)

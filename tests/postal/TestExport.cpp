@@ -63,14 +63,17 @@ TEST(ExportSelection, RowsOfTheChosenCodesInListOrder)
 TEST(ExportSelection, WritesThePublishedLayout)
 {
     const std::string town = "町, 丁目", canonical = line("13101", town);
-    const std::string quotedCode = "\"13101\",\"060  \",0600000,\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
-                                   "\"町, 丁目\",0,0,0,0,0,0";
-    const std::string shifted = "13101,060  ,\"0600000\",\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
-                                "\"町, 丁目\",\"0\",0,0,0,0,0\r\n";
+    const std::string quotedCode =
+        "\"13101\",\"060  \",0600000,\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
+        "\"町, 丁目\",0,0,0,0,0,0";
+    const std::string shifted =
+        "13101,060  ,\"0600000\",\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
+        "\"町, 丁目\",\"0\",0,0,0,0,0\r\n";
     const std::pair<std::string, std::string> cases[] = {
         {quotedCode + "\n" + quotedCode + "\r", canonical + canonical},
-        {shifted, canonical},  // quoted one field to the right: the same count of quotes
-        {line("13101", town, "見本県", "\n") + canonical + canonical, canonical + canonical + canonical},
+        {shifted, canonical}, // quoted one field to the right: the same count of quotes
+        {line("13101", town, "見本県", "\n") + canonical + canonical,
+         canonical + canonical + canonical},
     };
     for (const auto& [input, output] : cases)
         EXPECT_EQ(exported(input, codes({13})), output) << input;
@@ -95,14 +98,16 @@ TEST(ExportToFile, DevicesAreWrittenInPlace)
     EXPECT_EQ(error->kind, WriteError::Kind::WriteFailed);
     EXPECT_NE(error->reason().find("空き容量"), std::string::npos) << error->reason();
     EXPECT_EQ(testsupport::entries(dir.path()), (std::vector<std::string>{"full", "null"}));
-    EXPECT_TRUE(std::filesystem::is_character_file(full) && std::filesystem::is_character_file(null));
+    EXPECT_TRUE(std::filesystem::is_character_file(full) &&
+                std::filesystem::is_character_file(null));
 }
 
 TEST(Catalogue, FindsPrefecturesByNameOrCode)
 {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"東京都", 12}, {"東京", 12}, {"13", 12},   {"01", 0},   {"47", 46},  {"沖縄", 46},
-        {"北海道", 0},  {"神奈川", 13}, {"北海", {}}, {"0", {}}, {"48", {}}, {"13a", {}}, {"", {}}};
+        {"東京都", 12}, {"東京", 12},  {"13", 12},     {"01", 0},    {"47", 46},
+        {"沖縄", 46},   {"北海道", 0}, {"神奈川", 13}, {"北海", {}}, {"0", {}},
+        {"48", {}},     {"13a", {}},   {"", {}}};
     for (const auto& [text, index] : cases)
         EXPECT_EQ(postal::findPrefecture(text), index) << text;
 }

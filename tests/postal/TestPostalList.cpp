@@ -26,7 +26,8 @@ struct BadCase
 };
 
 class Refused : public testing::TestWithParam<BadCase>
-{};
+{
+};
 
 TEST_P(Refused, NamesLineAndProblem)
 {
@@ -139,7 +140,8 @@ struct Fed
     std::string bytes;
 };
 class InBlocks : public testing::TestWithParam<Fed>
-{};
+{
+};
 
 // Every block size reads as the whole does: rows, or the same problem at the
 // same line. Line ends split between blocks are the usual trap.
@@ -166,14 +168,15 @@ TEST_P(InBlocks, ReadAsTheWholeReads)
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, InBlocks,
-    testing::Values(Fed{"crlf", ok + line("14101") + ok},
-                    Fed{"lf", line("13101", "町", "県", "\n") + line("14101", "町", "県", "\n")},
-                    Fed{"lone_cr", line("13101", "町", "県", "\r") + line("14101", "町", "県", "\r")},
-                    Fed{"mixed_ends", line("13101", "町", "県", "\r") + ok + line("01101", "町", "県", "\n")},
-                    Fed{"bad_third_line", ok + ok + "13101,\"x\"\r\n" + ok},
-                    Fed{"cut_short", ok + ok.substr(0, 50)},
-                    Fed{"nul_in_last_line", ok + ok.substr(0, 30) + std::string(1, '\0') + ok.substr(31)},
-                    Fed{"empty", ""}),
+    testing::Values(
+        Fed{"crlf", ok + line("14101") + ok},
+        Fed{"lf", line("13101", "町", "県", "\n") + line("14101", "町", "県", "\n")},
+        Fed{"lone_cr", line("13101", "町", "県", "\r") + line("14101", "町", "県", "\r")},
+        Fed{"mixed_ends", line("13101", "町", "県", "\r") + ok + line("01101", "町", "県", "\n")},
+        Fed{"bad_third_line", ok + ok + "13101,\"x\"\r\n" + ok},
+        Fed{"cut_short", ok + ok.substr(0, 50)},
+        Fed{"nul_in_last_line", ok + ok.substr(0, 30) + std::string(1, '\0') + ok.substr(31)},
+        Fed{"empty", ""}),
     [](const testing::TestParamInfo<Fed>& info) { return info.param.name; });
 
 struct Early
@@ -183,7 +186,8 @@ struct Early
     LoadError::Kind kind;
 };
 class RefusedEarly : public testing::TestWithParam<Early>
-{};
+{
+};
 
 // These are known from the first block: the rest of a huge file is never read.
 TEST_P(RefusedEarly, AfterTheFirstBlock)
@@ -197,13 +201,14 @@ TEST_P(RefusedEarly, AfterTheFirstBlock)
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, RefusedEarly,
-    testing::Values(Early{"zeros", std::string(std::size_t(64) << 10, '\0'), LoadError::Kind::NulByte},
-                    Early{"nul_after_text_without_line_end", "13101,\"abc" + std::string(8000, '\0'),
-                          LoadError::Kind::NulByte},
-                    Early{"bad_code_on_line_1", line("48101") + ok.substr(0, 20), LoadError::Kind::BadCode},
-                    Early{"byte_order_mark", "\xEF\xBB\xBF" + ok, LoadError::Kind::ByteOrderMark},
-                    Early{"stray_quote_in_a_long_unended_line", "13101,ab\"" + std::string(8000, 'x'),
-                          LoadError::Kind::QuoteInField}),
+    testing::Values(
+        Early{"zeros", std::string(std::size_t(64) << 10, '\0'), LoadError::Kind::NulByte},
+        Early{"nul_after_text_without_line_end", "13101,\"abc" + std::string(8000, '\0'),
+              LoadError::Kind::NulByte},
+        Early{"bad_code_on_line_1", line("48101") + ok.substr(0, 20), LoadError::Kind::BadCode},
+        Early{"byte_order_mark", "\xEF\xBB\xBF" + ok, LoadError::Kind::ByteOrderMark},
+        Early{"stray_quote_in_a_long_unended_line", "13101,ab\"" + std::string(8000, 'x'),
+              LoadError::Kind::QuoteInField}),
     [](const testing::TestParamInfo<Early>& info) { return info.param.name; });
 
 TEST(ListParser, AnUnendedLineIsNotJudgedBeforeItsEnd)

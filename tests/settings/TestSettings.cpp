@@ -18,10 +18,14 @@ using testsupport::writeFile;
 
 namespace {
 
-QString qPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+QString qPath(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
 
 // How often each text stands in the file.
-void expectCounts(const std::filesystem::path& file, std::initializer_list<std::pair<std::string, int>> counts)
+void expectCounts(const std::filesystem::path& file,
+                  std::initializer_list<std::pair<std::string, int>> counts)
 {
     const std::string ini = readFile(file);
     for (const auto& [text, n] : counts) {
@@ -50,7 +54,11 @@ TEST(QtSettingsStore, NamesMatchWithoutRegardToCase)
         ASSERT_TRUE(store.flush());
     }
     // The first spelling is kept; QSettings escapes ( and ).
-    expectCounts(file, {{"[config]", 1}, {"[", 2}, {"optlogo=1", 1}, {"OPTLOGO", 0}, {"onoff", 0},
+    expectCounts(file, {{"[config]", 1},
+                        {"[", 2},
+                        {"optlogo=1", 1},
+                        {"OPTLOGO", 0},
+                        {"onoff", 0},
                         {"OnOff%2812%29=0", 1}});
 
     // A file written elsewhere, by hand too: unquoted commas are not lost.
@@ -69,7 +77,8 @@ TEST(QtSettingsStore, NamesMatchWithoutRegardToCase)
 TEST(QtSettingsStore, ValuesSurviveANewInstanceUnchanged)
 {
     TempDir dir;
-    const std::string values[] = {"/home/山田/郵便 番号,2024", " lead and trail ", "@String(x)", "a\"b\\c;d=e", "1, 2"};
+    const std::string values[] = {"/home/山田/郵便 番号,2024", " lead and trail ", "@String(x)",
+                                  "a\"b\\c;d=e", "1, 2"};
     {
         QtSettingsStore store(qPath(dir / "s.ini"));
         for (std::size_t i = 0; i < std::size(values); ++i)

@@ -20,9 +20,15 @@ using settings::Setting;
 
 namespace {
 
-std::string tickKey(int i) { return "Ken_OnOff(" + std::to_string(i) + ")"; }
+std::string tickKey(int i)
+{
+    return "Ken_OnOff(" + std::to_string(i) + ")";
+}
 
-std::string row(const char* code) { return testlines::line(code); }
+std::string row(const char* code)
+{
+    return testlines::line(code);
+}
 
 // Records what start-up shows, in order.
 class RecordingUi : public state::StartupUi
@@ -77,8 +83,9 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     std::vector<std::string> readOrder;
     for (const Access& read : store.reads())
         readOrder.push_back(read.key);
-    std::vector<std::string> expectedOrder = {"OptLogo", "FolderName", "Yubin_File", "OptDbl", "OptCent",
-                                              "K_Left",  "K_Top",      "OptLAct",    "OptLATab"};
+    std::vector<std::string> expectedOrder = {"OptLogo", "FolderName", "Yubin_File",
+                                              "OptDbl",  "OptCent",    "K_Left",
+                                              "K_Top",   "OptLAct",    "OptLATab"};
     for (int i = 0; i < 47; ++i)
         expectedOrder.push_back(tickKey(i));
     // The fetch's settings last, their defaults never written.
@@ -91,8 +98,9 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     EXPECT_EQ(result.listPath, dir / "ken_all.csv");
     const auto& c = result.copies;
     std::string copies;
-    for (Setting s : {Setting::OptLogo, Setting::OptDbl, Setting::OptCent, Setting::OptLAct, Setting::OptLATab,
-                      Setting::YubinFile, Setting::KLeft, Setting::KTop, Setting::ListUrl})
+    for (Setting s :
+         {Setting::OptLogo, Setting::OptDbl, Setting::OptCent, Setting::OptLAct, Setting::OptLATab,
+          Setting::YubinFile, Setting::KLeft, Setting::KTop, Setting::ListUrl})
         copies += c.text(s) + " ";
     EXPECT_EQ(copies, "1 0 0 1 0 ken_all.csv " + kCentredLeft + " " + kCentredTop +
                           " https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip ");
@@ -110,7 +118,9 @@ TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
     const struct
     {
         std::filesystem::path given, stored, expected;
-    } cases[] = {{{}, {}, dir.path()}, {users.path(), {}, users.path()}, {users.path(), "/elsewhere", "/elsewhere"}};
+    } cases[] = {{{}, {}, dir.path()},
+                 {users.path(), {}, users.path()},
+                 {users.path(), "/elsewhere", "/elsewhere"}};
     for (const auto& c : cases) {
         MemorySettingsStore fresh;
         if (!c.stored.empty())
@@ -120,7 +130,8 @@ TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
         EXPECT_EQ(result.copies.text(Setting::FolderName), c.expected.string());
         EXPECT_EQ(result.listPath, c.expected / "ken_all.csv");
         const auto writes = fresh.writes();
-        EXPECT_EQ(std::count_if(writes.begin(), writes.end(), [](const Access& w) { return w.key == "FolderName"; }),
+        EXPECT_EQ(std::count_if(writes.begin(), writes.end(),
+                                [](const Access& w) { return w.key == "FolderName"; }),
                   c.stored.empty() ? 1 : 0);
     }
 }
@@ -128,7 +139,9 @@ TEST_F(Startup, DefaultFolderIsTheOneStartUpIsGiven)
 TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
 {
     writeFile(dir / "ken_all.csv", row("01101"));
-    for (const auto& [section, key] : {std::pair{"Config", "OptDbl"}, {"Position", "OptCent"}, {"Config", "OptLAct"},
+    for (const auto& [section, key] : {std::pair{"Config", "OptDbl"},
+                                       {"Position", "OptCent"},
+                                       {"Config", "OptLAct"},
                                        {"Config", "OptLATab"}})
         store.preset(section, key, "0");
     store.preset("config", "optlogo", "2"); // not "1": no splash
@@ -143,7 +156,8 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
     EXPECT_EQ(ui.events, Events{"close"});
     const auto& c = result.copies;
     EXPECT_EQ(c.text(Setting::OptLogo) + c.text(Setting::OptDbl) + c.text(Setting::OptCent) +
-                  c.text(Setting::OptLAct) + c.text(Setting::OptLATab) + c.tickText(0) + c.tickText(46),
+                  c.text(Setting::OptLAct) + c.text(Setting::OptLATab) + c.tickText(0) +
+                  c.tickText(46),
               "2000001");
     EXPECT_EQ(c.text(Setting::ListUrl), "http://mirror.example/ken_all.zip");
     EXPECT_EQ(result.table->rowCount(), 1u);
@@ -151,15 +165,20 @@ TEST_F(Startup, StoredValuesStayAndNothingIsWritten)
 
 TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
 {
-    const std::pair<const char*, std::string> cases[] = {
-        {"0", "0"}, {"1500.5", "1500.5"}, {"abc", "abc"}, {"-15", kCentredLeft}, {" -0.5", kCentredLeft}, {"", kCentredLeft}};
+    const std::pair<const char*, std::string> cases[] = {{"0", "0"},
+                                                         {"1500.5", "1500.5"},
+                                                         {"abc", "abc"},
+                                                         {"-15", kCentredLeft},
+                                                         {" -0.5", kCentredLeft},
+                                                         {"", kCentredLeft}};
     for (const auto& [stored, left] : cases) {
         MemorySettingsStore fresh;
         fresh.preset("Position", "K_Left", stored);
         fresh.preset("Position", "K_Top", stored);
         const auto result = state::runStartup(fresh, {dir.path(), kScreen, {}, {}}, ui);
         EXPECT_EQ(result.copies.text(Setting::KLeft), left) << stored;
-        EXPECT_EQ(result.copies.text(Setting::KTop), left == kCentredLeft ? kCentredTop : left) << stored;
+        EXPECT_EQ(result.copies.text(Setting::KTop), left == kCentredLeft ? kCentredTop : left)
+            << stored;
         for (const Access& write : fresh.writes())
             EXPECT_TRUE(write.key != "K_Left" && write.key != "K_Top") << "for " << stored;
     }
@@ -175,8 +194,10 @@ TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
     testsupport::packZip(zipOnly / "ken_all.zip", {{"KEN_ALL.CSV", row("13101")}});
     store.preset("Config", "OptLogo", "0");
     for (const auto& folder : {dir.path(), elsewhere.path(), zipOnly.path()}) {
-        store.preset("Config", "FolderName", (folder == zipOnly.path() ? dir.path() : folder).string());
-        const auto result = run(folder == zipOnly.path() ? std::optional(zipOnly / "ken_all.csv") : std::nullopt);
+        store.preset("Config", "FolderName",
+                     (folder == zipOnly.path() ? dir.path() : folder).string());
+        const auto result =
+            run(folder == zipOnly.path() ? std::optional(zipOnly / "ken_all.csv") : std::nullopt);
         EXPECT_EQ(ui.events, (Events{"warn フォルダ確認", "close"}));
         EXPECT_EQ(ui.warnings, Events{state::missingListText()});
         EXPECT_TRUE(result.listMissing && !result.loadError && !result.table) << folder;
@@ -247,19 +268,23 @@ TEST_F(Startup, ARefusedListIsNamedWithItsProblem)
         const char* what;
         std::function<void()> make;
         std::filesystem::path file;
-        std::string named;  // after the file's name
+        std::string named; // after the file's name
         std::string problem;
         bool listProblem;
     };
     const std::vector<Case> cases = {
-        {"not a zip", [&] { writeFile(zip, row("01101")); }, zip, " を", "「ken_all.zip」は zip 書庫ではありません。", false},
+        {"not a zip", [&] { writeFile(zip, row("01101")); }, zip, " を",
+         "「ken_all.zip」は zip 書庫ではありません。", false},
         {"crc",
          [&] {
              testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101")}});
              testsupport::patchFirstEntry(zip, testsupport::ZipField::Crc, 0);
          },
          zip, " の 「KEN_ALL.CSV」 を", "CRC が一致しません", false},
-        {"damaged list in an archive", [&] { testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101") + short14}}); },
+        {"damaged list in an archive",
+         [&] {
+             testsupport::packZip(zip, {{"KEN_ALL.CSV", row("01101") + short14}});
+         },
          zip, " の 「KEN_ALL.CSV」 を", "2 行目の項目が 14 個です（15 個のはずです）。", true},
         {"damaged list", [&] { writeFile(csv, row("01101") + short14 + row("01103")); }, csv, " を",
          "2 行目の項目が 14 個です（15 個のはずです）。", true},
@@ -274,7 +299,8 @@ TEST_F(Startup, ARefusedListIsNamedWithItsProblem)
         EXPECT_EQ(ui.events, (Events{"warn ファイル確認", "close"}));
         ASSERT_EQ(ui.warnings.size(), 1u);
         const std::string& text = ui.warnings[0];
-        EXPECT_NE(text.find("全国版の郵便番号一覧 「" + c.file.string() + "」" + c.named + "読み込めませんでした。　"),
+        EXPECT_NE(text.find("全国版の郵便番号一覧 「" + c.file.string() + "」" + c.named +
+                            "読み込めませんでした。　"),
                   std::string::npos)
             << text;
         EXPECT_NE(text.find(c.problem), std::string::npos) << text;

@@ -41,7 +41,10 @@ public:
     {
         values_[name(section, key)] = std::string(value);
     }
-    bool contains(std::string_view section, std::string_view key) const { return values_.count(name(section, key)); }
+    bool contains(std::string_view section, std::string_view key) const
+    {
+        return values_.count(name(section, key));
+    }
     const std::vector<Access>& writes() const { return writes_; }
     const std::vector<Access>& reads() const { return reads_; }
     void clearLog() { writes_.clear(), reads_.clear(); }
@@ -56,7 +59,8 @@ private:
     {
         auto lowered = [](std::string_view text) {
             std::string s(text);
-            std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+            std::transform(s.begin(), s.end(), s.begin(),
+                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
             return s;
         };
         return {lowered(section), lowered(key)};

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace testsupport {
 
 void packZip(const std::filesystem::path& path, const std::vector<PackedEntry>& entries)

@@ -29,7 +29,8 @@ const std::string kList = "13101,\"100  \",\"1000000\"\r\n";
 const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
 const QString kTwoEntries = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
-const std::string kSaved = testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
+const std::string kSaved =
+    testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
 
 QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
 
@@ -40,9 +41,9 @@ struct Typed
     QString command; // "copy" or "rename"
     QString typed;   // "<dir>" is the test's folder
     ui::MessageIcon icon;
-    QString text;    // the whole text, or how a warning starts
-    QString reason;  // part of a warning's reason
-    QString focus;   // after the message; empty: the dialog closed
+    QString text;      // the whole text, or how a warning starts
+    QString reason;    // part of a warning's reason
+    QString focus;     // after the message; empty: the dialog closed
     QStringList files; // afterwards, name=content: L the list, O the other
 };
 
@@ -53,7 +54,7 @@ struct Save
     QString ticked; // the boxes: "all", none, or their indexes
     QString title;  // of the one box shown; empty: none
     ui::MessageIcon icon;
-    QString text;   // how the text starts
+    QString text; // how the text starts
     bool listLoaded;
     QString reason; // the text holds it too
 };
@@ -170,14 +171,19 @@ void TestFileCommands::dialogsLook_data()
     QTest::addColumn<int>("context");   // of its help page
     QTest::addColumn<bool>("closeBox"); // how it is left; else キャンセル
     QTest::newRow("copy, キャンセル")
-        << "mnuEditCopy" << "FILESCOPY|ファイルのコピー" << "東京 23区.csv"
-        << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label2|コピー元| コピー元 |l",
-                       "Label3|@| ｺﾋﾟｰ元 |L", "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
+        << "mnuEditCopy"
+        << "FILESCOPY|ファイルのコピー"
+        << "東京 23区.csv"
+        << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
+                       "Label2|コピー元| コピー元 |l", "Label3|@| ｺﾋﾟｰ元 |L",
+                       "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
         << 10019 << false;
     QTest::newRow("rename, close box")
-        << "mnuEditRename" << "RENAME|ﾌｧｲﾙ名の変更" << QString(200, 'x') + ".csv"
-        << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label3|元の名前| 元の名前 |l",
-                       "Label2|@| 元の名前 |L", "Label4|新しい名前| 新しい名前 |y", "Text1|| 新しい名前 |Y"}
+        << "mnuEditRename"
+        << "RENAME|ﾌｧｲﾙ名の変更" << QString(200, 'x') + ".csv"
+        << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
+                       "Label3|元の名前| 元の名前 |l", "Label2|@| 元の名前 |L",
+                       "Label4|新しい名前| 新しい名前 |y", "Text1|| 新しい名前 |Y"}
         << 10020 << true;
 }
 
@@ -210,10 +216,13 @@ void TestFileCommands::dialogsLook()
             auto* widget = dialog->findChild<QWidget*>(f[0]);
             QVERIFY2(widget, qPrintable(f[0]));
             const bool boxed = f[3][0].isUpper();
-            const QString text = widget->property("text").toString(), tip = widget->toolTip().remove(QChar(0x200B));
+            const QString text = widget->property("text").toString(),
+                          tip = widget->toolTip().remove(QChar(0x200B));
             if (f[1] == "@" && name.size() > 100) {
-                QVERIFY(text.startsWith("xxx") && text.endsWith("xx.csv") && text.contains(QChar(0x2026)));
-                QVERIFY(widget->sizeHint().width() <= dialog->findChild<QLineEdit*>("Text1")->width());
+                QVERIFY(text.startsWith("xxx") && text.endsWith("xx.csv") &&
+                        text.contains(QChar(0x2026)));
+                QVERIFY(widget->sizeHint().width() <=
+                        dialog->findChild<QLineEdit*>("Text1")->width());
                 QVERIFY(dialog->frameGeometry().width() <= program_->fake.screen.pixels.width());
                 QCOMPARE(tip, f[2] + "\n" + name);
             } else {
@@ -265,8 +274,10 @@ void TestFileCommands::okOutcome_data()
     QTest::addColumn<Typed>("typed");
     const auto info = ui::MessageIcon::Information;
     const auto warning = ui::MessageIcon::Warning;
-    const QString copied = "ファイルをコピーしました。　", notCopied = "ファイルをコピーできませんでした。　\n\n";
-    const QString renamed = "ﾌｧｲﾙ名を変更しました。　", notRenamed = "ﾌｧｲﾙ名を変更できませんでした。　\n\n";
+    const QString copied = "ファイルをコピーしました。　",
+                  notCopied = "ファイルをコピーできませんでした。　\n\n";
+    const QString renamed = "ﾌｧｲﾙ名を変更しました。　",
+                  notRenamed = "ﾌｧｲﾙ名を変更できませんでした。　\n\n";
     const QStringList copiedToSecond{"kanto.csv=L", "other.csv=O", "second.csv=L"};
     const QStringList renamedToSecond{"other.csv=O", "second.csv=L"};
     const QString tooLong = QString(300, 'x');
@@ -370,9 +381,11 @@ void TestFileCommands::deleteCommand_data()
     QTest::addColumn<bool>("confirm");
     QTest::addColumn<QString>("title"); // of the second box; empty: none
     QTest::addColumn<QString>("text");  // how it starts
-    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報" << "指定されたﾌｧｲﾙを削除しました。　";
+    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報"
+                                << "指定されたﾌｧｲﾙを削除しました。　";
     QTest::newRow("キャンセル keeps") << "kanto.csv" << false << "" << "";
-    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認" << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
+    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認"
+                                    << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
 }
 
 void TestFileCommands::deleteCommand()
@@ -382,18 +395,22 @@ void TestFileCommands::deleteCommand()
     QFETCH(QString, title);
     QFETCH(QString, text);
     program_->fake.files.answers.enqueue(at(chosen));
-    program_->fake.messages.answers.enqueue(confirm ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
+    program_->fake.messages.answers.enqueue(confirm ? ui::MessageAnswer::Ok
+                                                    : ui::MessageAnswer::Cancel);
     run("mnuEditDelete");
     const auto& shown = program_->fake.messages.shown;
     QCOMPARE(shown.size(), title.isEmpty() ? 1 : 2);
-    QCOMPARE(shown[0].text + shown[0].title, QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　削除確認"));
+    QCOMPARE(shown[0].text + shown[0].title,
+             QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　削除確認"));
     QCOMPARE(shown[0].icon, ui::MessageIcon::Question);
     QCOMPARE(shown[0].buttons, ui::MessageButtons::OkCancel);
     QCOMPARE(shown[0].defaultButton, ui::MessageAnswer::Ok);
     if (!title.isEmpty()) {
         QCOMPARE(shown[1].title, title);
-        QCOMPARE(shown[1].icon, chosen == "gone.csv" ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
-        QVERIFY2(shown[1].text.startsWith(text) && shown[1].text.endsWith(QStringLiteral("　")), qPrintable(shown[1].text));
+        QCOMPARE(shown[1].icon,
+                 chosen == "gone.csv" ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
+        QVERIFY2(shown[1].text.startsWith(text) && shown[1].text.endsWith(QStringLiteral("　")),
+                 qPrintable(shown[1].text));
     }
     QCOMPARE(fs::exists(source_), !(confirm && chosen == "kanto.csv"));
     QCOMPARE(readFile(dir_->path() / "other.csv"), kOther);
@@ -428,7 +445,8 @@ void TestFileCommands::save()
     QFETCH(Save, save);
     if (!save.listLoaded)
         start(dir_->path() / "none.csv");
-    const fs::path target = save.answer.isEmpty() ? fs::path() : dir_->path() / save.answer.toStdString();
+    const fs::path target =
+        save.answer.isEmpty() ? fs::path() : dir_->path() / save.answer.toStdString();
     if (save.answer == "read-only.csv") {
         writeFile(target, "keep");
         fs::permissions(target, fs::perms::owner_read);
@@ -436,7 +454,8 @@ void TestFileCommands::save()
     if (save.answer == "pipe.csv")
         QCOMPARE(::mkfifo(target.c_str(), 0600), 0);
     for (int i = 0; i < 47; ++i)
-        window_->prefectureBox(i)->setChecked(save.ticked == "all" || save.ticked.split(' ').contains(QString::number(i)));
+        window_->prefectureBox(i)->setChecked(save.ticked == "all" ||
+                                              save.ticked.split(' ').contains(QString::number(i)));
     program_->state->setSelectedFile("/earlier/choice.csv");
     window_->commonDialog().setFileName(QStringLiteral("/left/over.csv"));
     const auto before = testsupport::entries(dir_->path());
@@ -459,7 +478,8 @@ void TestFileCommands::save()
     if (!shown.isEmpty()) {
         QCOMPARE(shown[0].icon, save.icon);
         QCOMPARE(shown[0].title, save.title);
-        QVERIFY2(shown[0].text.startsWith(save.text) && shown[0].text.endsWith(QStringLiteral("　")) &&
+        QVERIFY2(shown[0].text.startsWith(save.text) &&
+                     shown[0].text.endsWith(QStringLiteral("　")) &&
                      shown[0].text.contains(save.reason),
                  qPrintable(shown[0].text));
     }
@@ -469,7 +489,9 @@ void TestFileCommands::save()
     if (save.icon == ui::MessageIcon::Information) {
         after.push_back("new.csv");
         std::sort(after.begin(), after.end());
-        QCOMPARE(readFile(target), save.ticked == "all" ? kSaved : testlines::line("01101") + testlines::line("47201"));
+        QCOMPARE(readFile(target), save.ticked == "all"
+                                       ? kSaved
+                                       : testlines::line("01101") + testlines::line("47201"));
     }
     QCOMPARE(testsupport::entries(dir_->path()), after);
     if (save.answer == "read-only.csv")

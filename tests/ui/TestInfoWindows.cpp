@@ -23,9 +23,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -33,9 +33,13 @@ using testsupport::FakeUi;
 
 namespace {
 
-const QColor kBlack(0, 0, 0), kYellow(255, 255, 0), kPaleYellow(255, 255, 192), kPaleGreen(192, 255, 192);
+const QColor kBlack(0, 0, 0), kYellow(255, 255, 0), kPaleYellow(255, 255, 192),
+    kPaleGreen(192, 255, 192);
 
-QColor colourOf(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+QColor colourOf(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
 
 const ui::MakerInfo kMaker{"Copyright (C) 2007", "ある開発者", "someone@example.org",
                            "https://example.org/~someone/vevoz/"};
@@ -72,8 +76,10 @@ void TestInfoWindows::splashTiming()
     const QImage face = splash.grab().toImage();
     const QPoint corner(face.width() - 1, face.height() - 1);
     const QList<QColor> edge{face.pixelColor(0, 0), face.pixelColor(1, 1), face.pixelColor(corner),
-                             face.pixelColor(corner - QPoint(1, 1)), face.pixelColor(2, face.height() / 2)};
-    QCOMPARE(edge, (QList<QColor>{Qt::white, QColor(192, 192, 192), Qt::black, QColor(64, 64, 64), QColor(128, 128, 128)}));
+                             face.pixelColor(corner - QPoint(1, 1)),
+                             face.pixelColor(2, face.height() / 2)};
+    QCOMPARE(edge, (QList<QColor>{Qt::white, QColor(192, 192, 192), Qt::black, QColor(64, 64, 64),
+                                  QColor(128, 128, 128)}));
     bool modal = false, shownAt1999 = false, shownAfterInput = false;
     // A timer event, not a posted call: showing the window may deliver those
     // before exec() waits.
@@ -184,24 +190,29 @@ void TestInfoWindows::texts()
     }
     QVERIFY(splash.findChild<QLabel*>("Image1"));
 
-    QCOMPARE(about.objectName() + " " + about.windowTitle(), QStringLiteral("INFO_VER ﾊﾞｰｼﾞｮﾝ情報"));
+    QCOMPARE(about.objectName() + " " + about.windowTitle(),
+             QStringLiteral("INFO_VER ﾊﾞｰｼﾞｮﾝ情報"));
     QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(about.okButton()->text() + about.okButton()->toolTip(), QStringLiteral("OK OK "));
-    QCOMPARE(about.label(7)->text() + "|" + about.label(9)->text(), kMaker.notice + "|" + kMaker.name);
+    QCOMPARE(about.label(7)->text() + "|" + about.label(9)->text(),
+             kMaker.notice + "|" + kMaker.name);
     QCOMPARE(about.label(10)->text() + about.label(11)->text(), "E-Mail Address：" + kMaker.mail);
-    QCOMPARE(about.label(12)->text() + about.label(13)->text() + about.label(14)->text(), "URL Address：" + kMaker.homepage);
+    QCOMPARE(about.label(12)->text() + about.label(13)->text() + about.label(14)->text(),
+             "URL Address：" + kMaker.homepage);
     QCOMPARE(about.label(13)->text(), QStringLiteral("https://example.org/"));
     for (QLabel* label : about.findChildren<QLabel*>(QRegularExpression("^Label1_"))) {
         const int i = label->objectName().mid(7).toInt();
         const bool link = i >= 10 && i <= 14;
-        QCOMPARE(label->toolTip(), !link ? QString() : " " + (i <= 11 ? kMaker.mail : kMaker.homepage) + " ");
+        QCOMPARE(label->toolTip(),
+                 !link ? QString() : " " + (i <= 11 ? kMaker.mail : kMaker.homepage) + " ");
         QCOMPARE(label->font().underline(), link);
         QCOMPARE(label->cursor().shape(), link ? Qt::PointingHandCursor : Qt::ArrowCursor);
         QVERIFY(!link || colourOf(label) == kPaleGreen);
     }
     // A homepage without a path, or without a scheme.
-    for (const auto& [address, host, path] : {std::tuple{"https://example.org", "https://example.org", ""},
-                                              {"example.org/vevoz/", "example.org/", "vevoz/"}})
+    for (const auto& [address, host, path] :
+         {std::tuple{"https://example.org", "https://example.org", ""},
+          {"example.org/vevoz/", "example.org/", "vevoz/"}})
         QCOMPARE(ui::info::splitAddress(address), std::pair(QString(host), QString(path)));
 }
 
@@ -218,9 +229,12 @@ void TestInfoWindows::aboutClicks_data()
     for (int index : {10, 11, 12, 13, 14})
         QTest::addRow("link %d", index) << index << true << (index <= 11 ? mail : web) << "";
     for (int index : {1, 5, 15})
-        QTest::addRow("no link %d", index) << index << true << "" << "";
-    QTest::newRow("mail, none") << 11 << false << mail << "「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。|OE ｲﾝｽﾄｰﾙ 確認";
-    QTest::newRow("homepage, none") << 13 << false << web << "「Internet Explorer」 が ｲﾝｽﾄｰﾙ されていません。|IE ｲﾝｽﾄｰﾙ 確認";
+        QTest::addRow("no link %d", index) << index << true << ""
+                                           << "";
+    QTest::newRow("mail, none") << 11 << false << mail
+                                << "「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。|OE ｲﾝｽﾄｰﾙ 確認";
+    QTest::newRow("homepage, none")
+        << 13 << false << web << "「Internet Explorer」 が ｲﾝｽﾄｰﾙ されていません。|IE ｲﾝｽﾄｰﾙ 確認";
 }
 
 void TestInfoWindows::aboutClicks()
@@ -241,7 +255,8 @@ void TestInfoWindows::aboutClicks()
     QCOMPARE(shown.size(), text.isEmpty() ? 0 : 2);
     if (!text.isEmpty()) {
         QCOMPARE(shown[0].text + '|' + shown[0].title, text);
-        QVERIFY(shown[0].icon == ui::MessageIcon::Warning && shown[0].buttons == ui::MessageButtons::Ok);
+        QVERIFY(shown[0].icon == ui::MessageIcon::Warning &&
+                shown[0].buttons == ui::MessageButtons::Ok);
     }
     // Escape closes nothing, as in the program's other dialogs; OK does.
     QTest::keyClick(&about, Qt::Key_Escape);
@@ -264,8 +279,9 @@ void TestInfoWindows::desktopOpener_data()
     QTest::newRow("no opener") << QString() << true << 30000 << oe;
     // Still at work after the wait: opened, whatever it says later (it
     // gives up waiting for its cue after half a minute).
-    QTest::newRow("still running") << "for i in $(seq 1500); do [ -e \"$0.go\" ] && break; sleep 0.02; done; exit 3"
-                                   << false << 50 << "";
+    QTest::newRow("still running")
+        << "for i in $(seq 1500); do [ -e \"$0.go\" ] && break; sleep 0.02; done; exit 3" << false
+        << 50 << "";
 }
 
 // The desktop's opener, scripted: its exit status decides, and the window
@@ -280,7 +296,8 @@ void TestInfoWindows::desktopOpener()
     testsupport::TempDir dir;
     const QString opener = QString::fromStdString((dir / "opener").string());
     if (!script.isNull()) {
-        testsupport::writeFile(dir / "opener", "#!/bin/sh\necho \"$#:$1\" > \"$0.args\"\n" + script.toStdString() + "\n");
+        testsupport::writeFile(dir / "opener", "#!/bin/sh\necho \"$#:$1\" > \"$0.args\"\n" +
+                                                   script.toStdString() + "\n");
         QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     ui::DesktopLauncher desktop(opener, waitMs);
@@ -289,7 +306,7 @@ void TestInfoWindows::desktopOpener()
         ui::mailTo(desktop, fake.messages, &owner, "someone@example.org");
     else
         ui::openLink(desktop, fake.messages, &owner, "https://example.org/~someone/", "missing");
-    if (waitMs < 1000) {  // past the wait, then its cue to end
+    if (waitMs < 1000) { // past the wait, then its cue to end
         QTest::qWait(waitMs + 250);
         testsupport::writeFile(dir / "opener.go", "");
     }
@@ -297,7 +314,8 @@ void TestInfoWindows::desktopOpener()
     QCoreApplication::processEvents();
     const auto& shown = fake.messages.shown;
     QCOMPARE(shown.size(), warning.isEmpty() ? 0 : 1);
-    QVERIFY(warning.isEmpty() || (shown[0].title == warning && shown[0].icon == ui::MessageIcon::Warning));
+    QVERIFY(warning.isEmpty() ||
+            (shown[0].title == warning && shown[0].icon == ui::MessageIcon::Warning));
     if (!script.isNull())
         QCOMPARE(testsupport::readFile(dir / "opener.args"),
                  mail ? "1:mailto:someone@example.org\n" : "1:https://example.org/~someone/\n");
@@ -308,8 +326,9 @@ void TestInfoWindows::nameFilters()
     const std::pair<QString, QStringList> cases[] = {
         {"郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*",
          {"郵便番号一覧ﾌｧｲﾙ(*.CSV) (*.[cC][sS][vV])", "すべてのﾌｧｲﾙ(*.*) (*)"}},
-        {"(*.csv)|*.csv|", {"(*.csv) (*.[cC][sS][vV])"}},  // a trailing bar
-        {"Lists|*.csv;一覧*.txt", {"Lists (*.[cC][sS][vV] 一覧*.[tT][xX][tT])"}},  // letters outside ASCII kept
+        {"(*.csv)|*.csv|", {"(*.csv) (*.[cC][sS][vV])"}}, // a trailing bar
+        {"Lists|*.csv;一覧*.txt",
+         {"Lists (*.[cC][sS][vV] 一覧*.[tT][xX][tT])"}}, // letters outside ASCII kept
         {"", {}}};
     for (const auto& [filter, expected] : cases)
         QCOMPARE(ui::toNameFilters(filter), expected);
@@ -323,7 +342,9 @@ void TestInfoWindows::messageBoxAsksInJapanese()
     const std::tuple<ui::MessageButtons, ui::MessageAnswer, QStringList> cases[] = {
         {ui::MessageButtons::OkCancel, ui::MessageAnswer::Ok, {"OK", "キャンセル", "OK"}},
         {ui::MessageButtons::YesNo, ui::MessageAnswer::Ok, {"はい", "いいえ", "はい"}},
-        {ui::MessageButtons::OkCancel, ui::MessageAnswer::Cancel, {"OK", "キャンセル", "キャンセル"}}};
+        {ui::MessageButtons::OkCancel,
+         ui::MessageAnswer::Cancel,
+         {"OK", "キャンセル", "キャンセル"}}};
     for (const auto& [kind, defaultAnswer, buttons] : cases) {
         QStringList shown;
         QTimer::singleShot(0, [&] {
@@ -333,10 +354,10 @@ void TestInfoWindows::messageBoxAsksInJapanese()
             for (QAbstractButton* b : box->buttons())
                 shown << b->text();
             shown << box->defaultButton()->text();
-            box->buttons().constLast()->click();  // the one that says no
+            box->buttons().constLast()->click(); // the one that says no
         });
-        const ui::MessageAnswer answer =
-            ui::QtMessageBoxes().show(nullptr, {question, "終了確認", ui::MessageIcon::Question, kind, defaultAnswer});
+        const ui::MessageAnswer answer = ui::QtMessageBoxes().show(
+            nullptr, {question, "終了確認", ui::MessageIcon::Question, kind, defaultAnswer});
         QCOMPARE(shown, QStringList({"終了確認", question}) + buttons);
         QCOMPARE(answer, ui::MessageAnswer::Cancel);
     }
@@ -347,7 +368,8 @@ void TestInfoWindows::messageBoxAsksInJapanese()
 void TestInfoWindows::messageBoxWrapsLongNames()
 {
     const QString name = QString(200, 'x') + ".csv";
-    const QString text = "ファイルをコピーできませんでした。　\n\n「" + name + "」を作成できません。　";
+    const QString text =
+        "ファイルをコピーできませんでした。　\n\n「" + name + "」を作成できません。　";
     testsupport::ModalDialogs dialogs([&](QDialog* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         QVERIFY(box);
@@ -356,15 +378,16 @@ void TestInfoWindows::messageBoxWrapsLongNames()
         QVERIFY(label->minimumSizeHint().width() <= label->width());
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
         QString shown = label->text();
-        QVERIFY(!shown.contains(QStringLiteral("「\u200B")) && !shown.contains(QStringLiteral("\u200B」")));
+        QVERIFY(!shown.contains(QStringLiteral("「\u200B")) &&
+                !shown.contains(QStringLiteral("\u200B」")));
         QCOMPARE(shown.remove(QChar(0x200B)), text);
         // The user selects the text and copies it.
         QGuiApplication::clipboard()->setText(label->text());
         QCOMPARE(QGuiApplication::clipboard()->text(), text);
         box->buttons().first()->click();
     });
-    ui::QtMessageBoxes().show(nullptr, {text, "複写確認", ui::MessageIcon::Warning, ui::MessageButtons::Ok,
-                                        ui::MessageAnswer::Ok});
+    ui::QtMessageBoxes().show(nullptr, {text, "複写確認", ui::MessageIcon::Warning,
+                                        ui::MessageButtons::Ok, ui::MessageAnswer::Ok});
 }
 
 QTEST_MAIN(TestInfoWindows)

@@ -122,14 +122,15 @@ void TestListLoading::start(const QString& holds)
 // loaded, the files in the list folder.
 struct Fetch
 {
-    QString holds;            // the list folder at start
-    QString before;           // "fetched": once already; "saved over": and then changed
-    QByteArray status;        // of the answer to this fetch
+    QString holds;     // the list folder at start
+    QString before;    // "fetched": once already; "saved over": and then changed
+    QByteArray status; // of the answer to this fetch
     QByteArray headers;
     QByteArray body;
-    int sent = -1;            // of the body; -1 all
+    int sent = -1; // of the body; -1 all
     bool stall = false;
-    QString how = "menu";     // or "yes", "no" to start-up's question; "キャンセル" or "Esc" while it runs
+    QString how =
+        "menu"; // or "yes", "no" to start-up's question; "キャンセル" or "Esc" while it runs
     bool conditional = false; // the request asked "changed since?"
     QString message{};        // in the last box; empty: none after any question
     QString stored{};         // the file replaced; empty: nothing changed
@@ -172,7 +173,8 @@ void TestListLoading::fetch_data()
 void TestListLoading::fetch()
 {
     QFETCH(Fetch, fetch);
-    const auto& [holds, before, status, headers, body, sent, stall, how, conditional, message, stored] = fetch;
+    const auto& [holds, before, status, headers, body, sent, stall, how, conditional, message,
+                 stored] = fetch;
     start(holds);
     auto& messages = program_->fake.messages;
     const QMenu* fileMenu = window_->menuBar()->findChild<QMenu*>("mnuFile");
@@ -362,12 +364,13 @@ void TestListLoading::listArgument()
         {{"dozuzezo", "KEN_ALL.CSV"}, "KEN_ALL.CSV"},
         {{"dozuzezo", "--list", "a.zip", "b.csv"}, "a.zip"},
         {{"dozuzezo", "--list=a.csv"}, "a.csv"},
-        {{"dozuzezo", "-x", "b.csv"}, "b.csv"},  // other options skipped
+        {{"dozuzezo", "-x", "b.csv"}, "b.csv"}, // other options skipped
         {{"dozuzezo", "--", "-b.csv"}, "-b.csv"},
     };
     for (const auto& [arguments, list] : cases) {
         const std::optional<fs::path> got = ui::listArgument(arguments);
-        QCOMPARE(got.value_or(fs::path()), list.isEmpty() ? fs::path() : fs::current_path() / list.toStdString());
+        QCOMPARE(got.value_or(fs::path()),
+                 list.isEmpty() ? fs::path() : fs::current_path() / list.toStdString());
     }
 }
 

@@ -50,7 +50,10 @@ bool closeBox(QWidget& window)
     return event.isAccepted();
 }
 
-QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().color(role); }
+QColor colour(const QWidget* w, QPalette::ColorRole role)
+{
+    return w->palette().color(role);
+}
 
 Ticks ticksOf(const TickSet& indexes)
 {
@@ -76,7 +79,10 @@ QString boxes(const RegionDialog& dialog)
     return out + (dialog.allBox()->isChecked() ? " 1" : " 0");
 }
 
-QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
+QColor textColour(const QWidget* w)
+{
+    return w->palette().color(w->foregroundRole());
+}
 
 } // namespace
 
@@ -128,12 +134,14 @@ void TestMainWindow::looks()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QColor grey(128, 128, 128);
     QCOMPARE(colour(window.background(), QPalette::Window), grey);
-    QCOMPARE(window.background()->grab().toImage().pixelColor(400, 100), grey);  // between the frames
+    QCOMPARE(window.background()->grab().toImage().pixelColor(400, 100),
+             grey); // between the frames
     for (int r = 0; r < postal::kRegionCount; ++r) {
         const postal::Region& region = postal::kRegions[r];
         const QColor coloured(region.colour.r, region.colour.g, region.colour.b);
         QGroupBox* frame = window.regionFrame(r);
-        const QString name = " " + QString::fromUtf8(region.name.data(), qsizetype(region.name.size())) + " ";
+        const QString name =
+            " " + QString::fromUtf8(region.name.data(), qsizetype(region.name.size())) + " ";
         QCOMPARE(frame->title() + "|" + frame->toolTip(), name + "|" + name);
         QCOMPARE(colour(frame, QPalette::WindowText), coloured);
         QCOMPARE(colour(frame, QPalette::Window), grey);
@@ -168,7 +176,8 @@ void TestMainWindow::toolbar()
     QCOMPARE(actions.size(), 12);
     testsupport::ModalDialogs dialogs;
     if (button >= 1 && button <= 12) {
-        QCOMPARE(actions[button - 1]->isSeparator(), button == 1 || button == 3 || button == 8 || button == 10);
+        QCOMPARE(actions[button - 1]->isSeparator(),
+                 button == 1 || button == 3 || button == 8 || button == 10);
         actions[button - 1]->trigger();
     }
     window.clickToolbarButton(button);
@@ -176,14 +185,18 @@ void TestMainWindow::toolbar()
     const auto& shown = program_->fake.messages.shown;
     QCOMPARE(shown.size(), button == 2 ? 2 : 0);
     QVERIFY(shown.isEmpty() || shown[0].title == QStringLiteral("指定確認"));
-    QCOMPARE(program_->fake.help.shown, (button == 12 ? QStringList{"contents", "contents"} : QStringList()));
+    QCOMPARE(program_->fake.help.shown,
+             (button == 12 ? QStringList{"contents", "contents"} : QStringList()));
     QStringList choosers;
     for (const ui::FileDialogRequest& asked : program_->fake.files.asked)
         choosers << asked.title;
-    const QMap<int, QString> chooserOf{{4, "ｺﾋﾟｰするﾌｧｲﾙを選択"}, {5, "名前を変更するﾌｧｲﾙを選択"}, {7, "削除するﾌｧｲﾙを選択"}};
-    QCOMPARE(choosers, chooserOf.contains(button) ? QStringList(2, chooserOf[button]) : QStringList());
+    const QMap<int, QString> chooserOf{
+        {4, "ｺﾋﾟｰするﾌｧｲﾙを選択"}, {5, "名前を変更するﾌｧｲﾙを選択"}, {7, "削除するﾌｧｲﾙを選択"}};
+    QCOMPARE(choosers,
+             chooserOf.contains(button) ? QStringList(2, chooserOf[button]) : QStringList());
     const QMap<int, QString> dialogOf{{6, "ALLSELE"}, {9, "SETTEI"}, {11, "INFO_VER"}};
-    QCOMPARE(dialogs.shown, dialogOf.contains(button) ? QStringList(2, dialogOf[button]) : QStringList());
+    QCOMPARE(dialogs.shown,
+             dialogOf.contains(button) ? QStringList(2, dialogOf[button]) : QStringList());
 }
 
 void TestMainWindow::shortcuts()
@@ -228,10 +241,14 @@ void TestMainWindow::hints()
 void TestMainWindow::dateTimeTexts()
 {
     const std::tuple<QDate, QTime, const char*> moments[] = {
-        {{2007, 3, 5}, {0, 30, 59}, "2007/03/05 午前 12:30"}, {{2007, 12, 25}, {15, 7, 59}, "2007/12/25 午後 03:07"},
-        {{2007, 12, 25}, {12, 0}, "2007/12/25 午後 12:00"},  {{2008, 1, 1}, {0, 0}, "2008/01/01 午前 12:00"}};
+        {{2007, 3, 5}, {0, 30, 59}, "2007/03/05 午前 12:30"},
+        {{2007, 12, 25}, {15, 7, 59}, "2007/12/25 午後 03:07"},
+        {{2007, 12, 25}, {12, 0}, "2007/12/25 午後 12:00"},
+        {{2008, 1, 1}, {0, 0}, "2008/01/01 午前 12:00"}};
     for (const auto& [day, time, shown] : moments)
-        QCOMPARE(ui::dateText(day) + " " + ui::timeText(time, QLocale(QLocale::Japanese, QLocale::Japan)), QString(shown));
+        QCOMPARE(ui::dateText(day) + " " +
+                     ui::timeText(time, QLocale(QLocale::Japanese, QLocale::Japan)),
+                 QString(shown));
 }
 
 void TestMainWindow::ending_data()
@@ -250,7 +267,8 @@ void TestMainWindow::ending_data()
     QTest::newRow("program's own close") << "program" << ok << false << false << true;
     QTest::newRow("session end, OK") << "session" << ok << true << true << true;
     QTest::newRow("session end, Cancel") << "session" << cancel << true << false << false;
-    QTest::newRow("session end, may not ask") << "session, no asking" << cancel << false << false << true;
+    QTest::newRow("session end, may not ask")
+        << "session, no asking" << cancel << false << false << true;
 }
 
 void TestMainWindow::ending()
@@ -285,12 +303,14 @@ void TestMainWindow::ending()
     if (asks) {
         const ui::MessageRequest& asked = program_->fake.messages.shown[0];
         QCOMPARE(asked.text + asked.title, kQuestion + "終了確認");
-        QVERIFY(asked.icon == ui::MessageIcon::Question && asked.buttons == ui::MessageButtons::OkCancel);
+        QVERIFY(asked.icon == ui::MessageIcon::Question &&
+                asked.buttons == ui::MessageButtons::OkCancel);
     }
     // The position always, K_Top first; the ticks, in order, only once the end is confirmed.
     std::vector<Access> expected = {{"Position", "K_Top", "1800"}, {"Position", "K_Left", "3600"}};
     for (int i = 0; storesTicks && i < 47; ++i)
-        expected.push_back({"Ken_on_off", "Ken_OnOff(" + std::to_string(i) + ")", i == 12 || i == 46 ? "0" : "1"});
+        expected.push_back(
+            {"Ken_on_off", "Ken_OnOff(" + std::to_string(i) + ")", i == 12 || i == 46 ? "0" : "1"});
     QVERIFY(store_->writes() == expected);
     QCOMPARE(program_->state->settings().text(settings::Setting::KLeft), std::string("3600"));
     QCOMPARE(store_->flushCount(), storesTicks ? 1 : how == "session, no asking" ? 1 : 0);
@@ -311,7 +331,8 @@ void TestMainWindow::failedFlushIsReported()
     window.requestEnd();
     QCOMPARE(program_->fake.messages.shown.size(), 2);
     const ui::MessageRequest& warning = program_->fake.messages.shown[1];
-    QVERIFY(warning.icon == ui::MessageIcon::Warning && warning.text.endsWith(QStringLiteral("　")));
+    QVERIFY(warning.icon == ui::MessageIcon::Warning &&
+            warning.text.endsWith(QStringLiteral("　")));
     QCOMPARE(warning.title, QStringLiteral("設定確認"));
     QCOMPARE(program_->fake.endCount, 1);
 }
@@ -396,20 +417,29 @@ void TestMainWindow::doubleClickEnds()
 
 void TestMainWindow::regionDialog_data()
 {
-    QTest::addColumn<TickSet>("ticked");  // on the main window
-    QTest::addColumn<QString>("opened");  // the eight boxes and 全選択 as they open
-    QTest::addColumn<QString>("how");     // what the user does in the dialog
-    QTest::addColumn<TickSet>("after");   // the main window's ticks afterwards
+    QTest::addColumn<TickSet>("ticked"); // on the main window
+    QTest::addColumn<QString>("opened"); // the eight boxes and 全選択 as they open
+    QTest::addColumn<QString>("how");    // what the user does in the dialog
+    QTest::addColumn<TickSet>("after");  // the main window's ticks afterwards
     const TickSet some{12, 46};
-    QTest::newRow("all 47") << range(0, 46) << "11111111 1" << "ok" << range(0, 46);
-    QTest::newRow("関東 partly: 茨城 only") << TickSet{7} << "00000000 0" << "ok" << TickSet{};
-    QTest::newRow("九州 up to 沖縄") << range(39, 46) << "00000001 0" << "ok" << range(39, 46);
-    QTest::newRow("all but 沖縄") << range(0, 45) << "11111110 0" << "ok" << range(0, 38);
-    QTest::newRow("関東 whole, 東北 without 福島") << range(7, 13, range(1, 5)) << "00100000 0" << "ok" << range(7, 13);
-    QTest::newRow("関東 ticked, OK") << some << "00000000 0" << "kanto ok" << range(7, 13);
-    QTest::newRow("関東 ticked, キャンセル") << some << "00000000 0" << "kanto cancel" << some;
-    QTest::newRow("全選択, close box") << some << "00000000 0" << "all close" << some;
-    QTest::newRow("全選択, ヘルプ, OK") << some << "00000000 0" << "all help ok" << range(0, 46);
+    QTest::newRow("all 47") << range(0, 46) << "11111111 1"
+                            << "ok" << range(0, 46);
+    QTest::newRow("関東 partly: 茨城 only") << TickSet{7} << "00000000 0"
+                                            << "ok" << TickSet{};
+    QTest::newRow("九州 up to 沖縄") << range(39, 46) << "00000001 0"
+                                     << "ok" << range(39, 46);
+    QTest::newRow("all but 沖縄") << range(0, 45) << "11111110 0"
+                                  << "ok" << range(0, 38);
+    QTest::newRow("関東 whole, 東北 without 福島") << range(7, 13, range(1, 5)) << "00100000 0"
+                                                   << "ok" << range(7, 13);
+    QTest::newRow("関東 ticked, OK") << some << "00000000 0"
+                                     << "kanto ok" << range(7, 13);
+    QTest::newRow("関東 ticked, キャンセル") << some << "00000000 0"
+                                             << "kanto cancel" << some;
+    QTest::newRow("全選択, close box") << some << "00000000 0"
+                                       << "all close" << some;
+    QTest::newRow("全選択, ヘルプ, OK") << some << "00000000 0"
+                                        << "all help ok" << range(0, 46);
 }
 
 // A region opens ticked where all its prefectures are, 全選択 where all
@@ -450,7 +480,8 @@ void TestMainWindow::regionDialog()
     QCOMPARE(window.ticks(), ticksOf(after));
     QVERIFY(program_->fake.messages.shown.isEmpty());
     QCOMPARE(helpLeftItOpen, how.contains("help"));
-    QCOMPARE(program_->fake.help.shown, how.contains("help") ? QStringList{"context 10021"} : QStringList{});
+    QCOMPARE(program_->fake.help.shown,
+             how.contains("help") ? QStringList{"context 10021"} : QStringList{});
 }
 
 // The region boxes follow 全選択; it does not follow them.
@@ -471,8 +502,10 @@ void TestMainWindow::regionDialogLooks()
 {
     const QColor yellow(255, 255, 0);
     RegionDialog dialog(Ticks{}, program_->fake.help, program_->fake.screen, nullptr);
-    QCOMPARE(dialog.objectName() + " " + dialog.windowTitle(), QStringLiteral("ALLSELE 選択／非選択"));
-    QCOMPARE(dialog.instruction()->text(), QStringLiteral("選択／非選択を選択し、OKﾎﾞﾀﾝを押して下さい。"));
+    QCOMPARE(dialog.objectName() + " " + dialog.windowTitle(),
+             QStringLiteral("ALLSELE 選択／非選択"));
+    QCOMPARE(dialog.instruction()->text(),
+             QStringLiteral("選択／非選択を選択し、OKﾎﾞﾀﾝを押して下さい。"));
     QCOMPARE(textColour(dialog.instruction()), yellow);
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(128, 128, 128));
 
@@ -493,10 +526,12 @@ void TestMainWindow::regionDialogLooks()
     }
     // A fixed dialog border without minimise and maximise, centred.
     QCOMPARE(dialog.windowType(), Qt::Dialog);
-    QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(
+        !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     const QSize screen = program_->fake.screen.pixels;
-    QCOMPARE(dialog.pos(), QPoint((screen.width() - dialog.width()) / 2, (screen.height() - dialog.height()) / 2));
+    QCOMPARE(dialog.pos(), QPoint((screen.width() - dialog.width()) / 2,
+                                  (screen.height() - dialog.height()) / 2));
 
     // Tab visits the nine boxes in index order, then the buttons; neither Enter
     // nor Escape closes the dialog, as it has no default or cancel button
@@ -509,8 +544,9 @@ void TestMainWindow::regionDialogLooks()
         visited << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    QCOMPARE(visited, (QStringList{"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check1_4", "Check1_5", "Check1_6",
-                                   "Check1_7", "Check2", "Command1_0", "Command1_1", "Command1_2", "Check1_0"}));
+    QCOMPARE(visited, (QStringList{"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check1_4",
+                                   "Check1_5", "Check1_6", "Check1_7", "Check2", "Command1_0",
+                                   "Command1_1", "Command1_2", "Check1_0"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(dialog.isVisible() && dialog.result() == 0);

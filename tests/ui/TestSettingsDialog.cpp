@@ -12,8 +12,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QMouseEvent>
@@ -36,7 +36,10 @@ using Writes = std::vector<Access>;
 
 namespace {
 
-QString text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+QString text(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
 
 // Mouse events delivered as the window system would: a control that does
 // not track the pointer passes a move to its parent.
@@ -44,14 +47,18 @@ void mouse(QWidget* widget, QPoint at, std::initializer_list<QEvent::Type> types
 {
     for (QEvent::Type type : types) {
         const bool down = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-        QMouseEvent event(type, at, widget->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        QMouseEvent event(type, at, widget->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                           down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         QSpontaneKeyEvent::setSpontaneous(&event);
         QApplication::instance()->notify(widget, &event);
     }
 }
 
-void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(2, 2)); }
+void click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(2, 2));
+}
 
 // What a button press does, from the dialog as it opened with the logo
 // box cleared, the double-click box ticked and `elsewhere/sub` opened. Where
@@ -62,12 +69,12 @@ void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoi
 struct Press
 {
     int tab = 0, button = 0;
-    QString how;  // "click", "Enter" on the focused button, "close box", "call"
+    QString how; // "click", "Enter" on the focused button, "close box", "call"
     bool closes = false;
     QString help;
-    Writes writes;  // "@folder" stands for the folder opened
-    bool remember = true;  // 最後のアクティブタブ as pressed
-    bool centre = false;   // 画面のセンタリング as pressed
+    Writes writes;          // "@folder" stands for the folder opened
+    bool remember = true;   // 最後のアクティブタブ as pressed
+    bool centre = false;    // 画面のセンタリング as pressed
     QPoint at = {300, 200}; // the main window
 };
 
@@ -126,7 +133,8 @@ ui::SettingsDialog& TestSettingsDialog::open(QPoint at)
     dialog_.reset();
     mainWindow_ = std::make_unique<QWidget>();
     mainWindow_->move(at);
-    dialog_ = std::make_unique<ui::SettingsDialog>(*program_->state, program_->fake.services, mainWindow_.get());
+    dialog_ = std::make_unique<ui::SettingsDialog>(*program_->state, program_->fake.services,
+                                                   mainWindow_.get());
     dialog_->show();
     return *dialog_;
 }
@@ -141,13 +149,20 @@ void TestSettingsDialog::looks()
     QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(128, 128, 128));
-    QCOMPARE(dialog.tabs()->tabText(0) + "|" + dialog.tabs()->tabText(1), QStringLiteral("環境設定|ken_all.csv 保存先"));
-    const QStringList expected{
-        "Check1_0|ロゴの表示(&L)| ロゴの表示 ", "Check1_1|ダブルクリックで終了(&D)| ダブルクリックで終了 ",
-        "Check1_2|画面のセンタリング(&C)| 画面のセンタリング ", "Check1_3|最後のアクティブタブ(&A)| 最後のアクティブタブ ",
-        "Command1_0|OK| OK ", "Command1_1|キャンセル| キャンセル ", "Command1_2|適用(&A)| 適用 ",
-        "Command1_3|ヘルプ| ヘルプ ", "Drive1|| ドライブ名 ", "Dir1|| フォルダ名 ",
-        "Label1|URL：https://www.post.japanpost.jp/zipcode/| https://www.post.japanpost.jp/zipcode/ "};
+    QCOMPARE(dialog.tabs()->tabText(0) + "|" + dialog.tabs()->tabText(1),
+             QStringLiteral("環境設定|ken_all.csv 保存先"));
+    const QStringList expected{"Check1_0|ロゴの表示(&L)| ロゴの表示 ",
+                               "Check1_1|ダブルクリックで終了(&D)| ダブルクリックで終了 ",
+                               "Check1_2|画面のセンタリング(&C)| 画面のセンタリング ",
+                               "Check1_3|最後のアクティブタブ(&A)| 最後のアクティブタブ ",
+                               "Command1_0|OK| OK ",
+                               "Command1_1|キャンセル| キャンセル ",
+                               "Command1_2|適用(&A)| 適用 ",
+                               "Command1_3|ヘルプ| ヘルプ ",
+                               "Drive1|| ドライブ名 ",
+                               "Dir1|| フォルダ名 ",
+                               "Label1|URL：https://www.post.japanpost.jp/zipcode/| "
+                               "https://www.post.japanpost.jp/zipcode/ "};
     for (const QString& row : expected) {
         const QStringList f = row.split('|');
         auto* widget = dialog.findChild<QWidget*>(f[0]);
@@ -183,7 +198,8 @@ void TestSettingsDialog::opening_data()
     QTest::addColumn<QString>("shown");      // the four boxes, then the tab
     QTest::newRow("all on, tab 1") << QStringList{"1", "1", "1", "1", "1"} << "11111";
     QTest::newRow("only exactly 1 ticks") << QStringList{"2", "", " 1", "1", "1"} << "00011";
-    QTest::newRow("tab 1 while remembering is off") << QStringList{"1", "0", "0", "0", "1"} << "10001";
+    QTest::newRow("tab 1 while remembering is off")
+        << QStringList{"1", "0", "0", "0", "1"} << "10001";
     QTest::newRow("hand-edited tab 2") << QStringList{"1", "0", "0", "1", "2"} << "10010";
 }
 
@@ -191,7 +207,8 @@ void TestSettingsDialog::opening()
 {
     QFETCH(QStringList, stored);
     QFETCH(QString, shown);
-    const Setting keys[] = {Setting::OptLogo, Setting::OptDbl, Setting::OptCent, Setting::OptLAct, Setting::OptLATab};
+    const Setting keys[] = {Setting::OptLogo, Setting::OptDbl, Setting::OptCent, Setting::OptLAct,
+                            Setting::OptLATab};
     for (int i = 0; i < 5; ++i)
         program_->remember(keys[i], stored[i].toStdString());
     ui::SettingsDialog& dialog = open();
@@ -220,14 +237,17 @@ void TestSettingsDialog::buttons_data()
         w->push_back(folder[0]);
     QTest::newRow("OK on tab 0") << Press{0, 0, "click", true, "", ok0};
     QTest::newRow("OK on tab 1") << Press{1, 0, "click", true, "", ok1};
-    QTest::newRow("OK, the tab not remembered") << Press{1, 0, "click", true, "", okForgetting, false};
+    QTest::newRow("OK, the tab not remembered")
+        << Press{1, 0, "click", true, "", okForgetting, false};
     QTest::newRow("キャンセル on tab 0") << Press{0, 1, "click", true, "", {}};
     QTest::newRow("キャンセル on tab 1") << Press{1, 1, "click", true, "", {}};
     QTest::newRow("適用 on tab 0") << Press{0, 2, "click", false, "", options0};
     QTest::newRow("適用 on tab 1") << Press{1, 2, "click", false, "", folder};
     QTest::newRow("適用, centring") << Press{0, 2, "click", false, "", centred, true, true};
-    QTest::newRow("適用, left at 0, 0") << Press{0, 2, "click", false, "", options0, true, false, {0, 0}};
-    QTest::newRow("適用, left at the top") << Press{0, 2, "click", false, "", options0, true, false, {300, 0}};
+    QTest::newRow("適用, left at 0, 0")
+        << Press{0, 2, "click", false, "", options0, true, false, {0, 0}};
+    QTest::newRow("適用, left at the top")
+        << Press{0, 2, "click", false, "", options0, true, false, {300, 0}};
     QTest::newRow("ヘルプ on tab 0") << Press{0, 3, "click", false, "context 10025", {}};
     QTest::newRow("ヘルプ on tab 1") << Press{1, 3, "click", false, "context 10026", {}};
     QTest::newRow("Enter on OK") << Press{1, 0, "Enter", true, "", ok1};
@@ -269,19 +289,24 @@ void TestSettingsDialog::buttons()
     }
 
     QCOMPARE(writes(), press.writes);
-    QCOMPARE(folderChanged.count(), std::count_if(press.writes.begin(), press.writes.end(),
-                                                  [](const Access& a) { return a.key == "FolderName"; }));
+    QCOMPARE(folderChanged.count(),
+             std::count_if(press.writes.begin(), press.writes.end(),
+                           [](const Access& a) { return a.key == "FolderName"; }));
     QCOMPARE(dialog.isVisible(), !press.closes);
-    QCOMPARE(program_->fake.help.shown, press.help.isEmpty() ? QStringList() : QStringList{press.help});
+    QCOMPARE(program_->fake.help.shown,
+             press.help.isEmpty() ? QStringList() : QStringList{press.help});
     const state::SettingCopies& after = program_->state->settings().copies();
     for (const auto& key : settings::kSettings) {
         const auto write = std::find_if(press.writes.begin(), press.writes.end(),
                                         [&](const Access& a) { return a.key == key.key; });
         if (key.setting != Setting::KLeft && key.setting != Setting::KTop)
-            QCOMPARE(after.text(key.setting), write == press.writes.end() ? before.text(key.setting) : write->value);
+            QCOMPARE(after.text(key.setting),
+                     write == press.writes.end() ? before.text(key.setting) : write->value);
     }
-    const bool placed = std::any_of(press.writes.begin(), press.writes.end(), [](const Access& a) { return a.key == "OptCent"; });
-    const QPoint moved = placed && (press.centre || press.at == QPoint(0, 0)) ? QPoint(240, 212) : press.at;
+    const bool placed = std::any_of(press.writes.begin(), press.writes.end(),
+                                    [](const Access& a) { return a.key == "OptCent"; });
+    const QPoint moved =
+        placed && (press.centre || press.at == QPoint(0, 0)) ? QPoint(240, 212) : press.at;
     QCOMPARE(mainWindow_->pos(), moved);
     if (placed)
         QCOMPARE(after.text(Setting::KLeft) + "," + after.text(Setting::KTop),
@@ -313,12 +338,14 @@ void TestSettingsDialog::storedFolder()
     ui::SettingsDialog& dialog = open();
     QSignalSpy folderChanged(&dialog, &ui::SettingsDialog::folderNameChanged);
     click(dialog.button(0));
-    QCOMPARE(dialog.folderTab()->openedFolder(), QDir::cleanPath(text(opensStored ? folder_.path() : elsewhere_.path())));
+    QCOMPARE(dialog.folderTab()->openedFolder(),
+             QDir::cleanPath(text(opensStored ? folder_.path() : elsewhere_.path())));
     QCOMPARE(program_->state->settings().text(Setting::FolderName), stored.toStdString());
     for (const Access& write : writes())
         QVERIFY(write.key != "FolderName");
     QCOMPARE(folderChanged.count(), 0);
-    for (const auto& [folder, kept] : {std::pair{"/", "/"}, {"/srv/lists/", "/srv/lists"}, {"/srv/郵便番号", "/srv/郵便番号"}})
+    for (const auto& [folder, kept] :
+         {std::pair{"/", "/"}, {"/srv/lists/", "/srv/lists"}, {"/srv/郵便番号", "/srv/郵便番号"}})
         QCOMPARE(QString::fromStdString(ui::folderText(folder)), QDir::toNativeSeparators(kept));
 }
 
@@ -327,7 +354,8 @@ void TestSettingsDialog::folderList_data()
     QTest::addColumn<QString>("stored"); // below the program's folder
     QTest::addColumn<QString>("tab");
     QTest::newRow("opened on the options tab") << "d59" << "0";
-    QTest::newRow("a hidden folder, on the folder tab") << ".lists" << "1";
+    QTest::newRow("a hidden folder, on the folder tab") << ".lists"
+                                                        << "1";
 }
 
 // The stored folder is selected and in sight on either tab, hidden ones
@@ -338,7 +366,8 @@ void TestSettingsDialog::folderList()
     QFETCH(QString, stored);
     QFETCH(QString, tab);
     for (int i = 0; i < 60; ++i)
-        std::filesystem::create_directories(folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
+        std::filesystem::create_directories(
+            folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
     std::filesystem::create_directories(folder_ / ".lists");
     std::filesystem::create_directories(folder_ / stored.toStdString() / "in" / "deeper");
     const QString storedPath = QDir::cleanPath(text(folder_ / stored.toStdString()));
@@ -350,7 +379,9 @@ void TestSettingsDialog::folderList()
     QTreeView* tree = folderTab->folderList();
     auto* model = static_cast<QSortFilterProxyModel*>(tree->model());
     auto* files = static_cast<QFileSystemModel*>(model->sourceModel());
-    const auto pathOf = [&](const QModelIndex& index) { return QDir::cleanPath(files->filePath(model->mapToSource(index))); };
+    const auto pathOf = [&](const QModelIndex& index) {
+        return QDir::cleanPath(files->filePath(model->mapToSource(index)));
+    };
     QCOMPARE(pathOf(tree->currentIndex()), storedPath);
     // Its folder loads while the dialog shows either tab; the folder tab
     // then shows it.
