@@ -42,23 +42,17 @@ TEST(FileReader, AFileChangedWhileReadIsRefused)
     const std::string bytes(300'000, 'x'); // more than the first block
     using Change =
         std::function<bool(const fs::path&, std::error_code&)>; // false: the system refused it
+    // clang-format off
     const std::pair<const char*, Change> changes[] = {
         {"left alone", [](const fs::path&, std::error_code&) { return false; }},
-        {"cut short",
-         [](const fs::path& p, std::error_code& ec) { return fs::resize_file(p, 1000, ec), !ec; }},
-        {"grown",
-         [](const fs::path& p, auto&) {
-             return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x');
-         }},
+        {"cut short", [](const fs::path& p, std::error_code& ec) { return fs::resize_file(p, 1000, ec), !ec; }},
+        {"grown", [](const fs::path& p, auto&) { return bool(std::ofstream(p, std::ios::binary | std::ios::app) << 'x'); }},
         {"rewritten, same size",
-         [](const fs::path& p, auto&) {
-             return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y');
-         }},
+         [](const fs::path& p, auto&) { return bool(std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << 'y'); }},
         {"another file renamed over it",
-         [](const fs::path& p, std::error_code& ec) {
-             return fs::rename(p.parent_path() / "other", p, ec), !ec;
-         }},
+         [](const fs::path& p, std::error_code& ec) { return fs::rename(p.parent_path() / "other", p, ec), !ec; }},
     };
+    // clang-format on
     for (const auto& [what, change] : changes) {
         TempDir dir;
         for (const char* name : {"list.csv", "other"}) {

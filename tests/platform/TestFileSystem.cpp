@@ -97,11 +97,13 @@ TEST(UsersOwnFolder, OnlyAWritableFolderOfTheUsersOutsideTheSystemsFolders)
     std::filesystem::create_directory(dir / "theirs");
     ASSERT_EQ(chown((dir / "theirs").c_str(), 4321, 4321), 0);
     std::filesystem::create_directory_symlink("/usr/bin", dir / "link");
+    // clang-format off
     const std::pair<std::filesystem::path, bool> cases[] = {
         {dir.path(), true},        {dir / "file", false},   {dir / "file" / "sub", false},
         {dir / "missing", false},  {dir / "theirs", false}, {"/usr/bin", false},
         {"/usr/local/bin", false}, {"/opt", false},         {dir / "link", false},
     };
+    // clang-format on
     for (const auto& [folder, own] : cases)
         EXPECT_EQ(platform::isUsersOwnFolder(folder), own) << folder;
 }

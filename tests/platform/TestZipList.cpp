@@ -67,20 +67,17 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
         const char* entry;
     };
     const std::string list = sampleList();
+    // clang-format off
     const Case cases[] = {
         {"stored", {{"KEN_ALL.CSV", list, ZIP_CM_STORE}}, "KEN_ALL.CSV"},
         {"deflated", {{"KEN_ALL.CSV", list}}, "KEN_ALL.CSV"},
-        {"nested folder",
-         {{"2026/", ""}, {"2026/04/Utf_Ken_All.Csv", list}},
-         "2026/04/Utf_Ken_All.Csv"},
+        {"nested folder", {{"2026/", ""}, {"2026/04/Utf_Ken_All.Csv", list}}, "2026/04/Utf_Ken_All.Csv"},
         {"others ignored",
-         {{"readme.txt", "x"},
-          {"KEN_ALL.CSV.bak", "y"},
-          {"old_ken_all.csv", "z"},
-          {"KEN_ALL.CSV", list}},
+         {{"readme.txt", "x"}, {"KEN_ALL.CSV.bak", "y"}, {"old_ken_all.csv", "z"}, {"KEN_ALL.CSV", list}},
          "KEN_ALL.CSV"},
         {"empty list", {{"KEN_ALL.CSV", ""}}, "KEN_ALL.CSV"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
@@ -139,53 +136,43 @@ TEST(ZipList, RefusesWhatIsNoSoundArchiveOfOneList)
                 zip, bytes.substr(0, missing ? bytes.size() - missing : bytes.size() / 2));
         };
     };
+    // clang-format off
     const Case cases[] = {
-        {"no list", packed({{"readme.txt", "x"}, {"KEN_ALL/", ""}, {"KEN_ALL.TXT", "y"}}),
-         Kind::NoList, "zip 書庫「ken_all.zip」に一覧 KEN_ALL.CSV がありません。"},
+        {"no list", packed({{"readme.txt", "x"}, {"KEN_ALL/", ""}, {"KEN_ALL.TXT", "y"}}), Kind::NoList,
+         "zip 書庫「ken_all.zip」に一覧 KEN_ALL.CSV がありません。"},
         // An archive of no entries is only its end record; libzip writes none.
-        {"no entries", written(std::string("PK\x05\x06", 4) + std::string(18, '\0')), Kind::NoList,
-         ""},
-        {"two lists",
-         packed({{"KEN_ALL.CSV", sampleList(3)}, {"new/utf_ken_all.csv", sampleList(4)}}),
-         Kind::TwoLists,
-         "zip 書庫「ken_all.zip」に一覧が 2 "
-         "つあります（「KEN_ALL.CSV」と「new/utf_ken_all.csv」）。"
+        {"no entries", written(std::string("PK\x05\x06", 4) + std::string(18, '\0')), Kind::NoList, ""},
+        {"two lists", packed({{"KEN_ALL.CSV", sampleList(3)}, {"new/utf_ken_all.csv", sampleList(4)}}), Kind::TwoLists,
+         "zip 書庫「ken_all.zip」に一覧が 2 つあります（「KEN_ALL.CSV」と「new/utf_ken_all.csv」）。"
          "どちらを読むか決められません。"},
         {"a list", written(sampleList(2)), Kind::NotAZip, notAZip},
         {"empty", written(""), Kind::NotAZip, notAZip},
         {"one P", written("P"), Kind::NotAZip, notAZip},
-        {"missing", [](const auto&) {}, Kind::CannotOpen,
-         "zip 書庫「ken_all.zip」を開けません（ファイルが存在しません）。"},
-        {"a folder", [](const auto& zip) { std::filesystem::create_directory(zip); },
-         Kind::CannotOpen, "zip 書庫「ken_all.zip」を開けません（フォルダです）。"},
+        {"missing", [](const auto&) {}, Kind::CannotOpen, "zip 書庫「ken_all.zip」を開けません（ファイルが存在しません）。"},
+        {"a folder", [](const auto& zip) { std::filesystem::create_directory(zip); }, Kind::CannotOpen,
+         "zip 書庫「ken_all.zip」を開けません（フォルダです）。"},
         {"a pipe", [](const auto& zip) { ::mkfifo(zip.c_str(), 0600); }, Kind::CannotOpen,
          "zip 書庫「ken_all.zip」を開けません（通常のファイルではありません）。"},
-        {"cut in half", cut(ZIP_CM_STORE, 0), Kind::Damaged,
-         "zip 書庫「ken_all.zip」が壊れているか、途中で切れています。"},
+        {"cut in half", cut(ZIP_CM_STORE, 0), Kind::Damaged, "zip 書庫「ken_all.zip」が壊れているか、途中で切れています。"},
         {"cut short by a byte", cut(ZIP_CM_DEFLATE, 1), Kind::Damaged, ""},
         {"cut short before its end record", cut(ZIP_CM_DEFLATE, 30), Kind::Damaged, ""},
-        {"crc", packed({{"data/KEN_ALL.CSV", list}}, std::pair(Field::Crc, 0x12345u)),
-         Kind::CrcMismatch,
+        {"crc", packed({{"data/KEN_ALL.CSV", list}}, std::pair(Field::Crc, 0x12345u)), Kind::CrcMismatch,
          "zip 書庫「ken_all.zip」の「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。"},
-        {"bomb", packed({{"KEN_ALL.CSV", bomb}}, std::pair(Field::Size, 1000u)),
-         Kind::LargerThanDeclared,
-         "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は書庫に記録された大きさ（1000 "
-         "バイト）を超えて展開されます。"
+        {"bomb", packed({{"KEN_ALL.CSV", bomb}}, std::pair(Field::Size, 1000u)), Kind::LargerThanDeclared,
+         "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は書庫に記録された大きさ（1000 バイト）を超えて展開されます。"
          "書庫が壊れています。"},
-        {"stored bomb",
-         packed({{"KEN_ALL.CSV", bomb, ZIP_CM_STORE}}, std::pair(Field::Size, 1000u)),
+        {"stored bomb", packed({{"KEN_ALL.CSV", bomb, ZIP_CM_STORE}}, std::pair(Field::Size, 1000u)),
          Kind::LargerThanDeclared, ""},
         // The limit itself is still a list (the first case above); one byte more is not.
-        {"a byte over the limit", packed({{"KEN_ALL.CSV", list}}), Kind::TooLarge, "",
-         list.size() - 1},
+        {"a byte over the limit", packed({{"KEN_ALL.CSV", list}}), Kind::TooLarge, "", list.size() - 1},
         // Declared one byte over 1 GiB: refused on the declaration alone.
-        {"declared over 1 GiB",
-         packed({{"KEN_ALL.CSV", list}}, std::pair(Field::Size, (1u << 30) + 1)), Kind::TooLarge,
-         "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は 1073741825 バイトあり、一覧の上限（1 "
-         "GiB）を超えています。"},
+        {"declared over 1 GiB", packed({{"KEN_ALL.CSV", list}}, std::pair(Field::Size, (1u << 30) + 1)),
+         Kind::TooLarge,
+         "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は 1073741825 バイトあり、一覧の上限（1 GiB）を超えています。"},
         {"encrypted", packed({{"KEN_ALL.CSV", list, ZIP_CM_DEFLATE, true}}), Kind::Encrypted,
          "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は暗号化されているため読めません。"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
@@ -229,11 +216,13 @@ TEST(ZipList, RefusesAnArchiveChangedWhileRead)
 
 TEST(ZipList, TellsListNamesAndArchivesApart)
 {
+    // clang-format off
     const std::pair<const char*, bool> names[] = {
-        {"KEN_ALL.CSV", true},        {"ken_all.csv", true},      {"a/b/Ken_All.csv", true},
-        {"x\\utf_ken_all.CSV", true}, {"KEN_ALL.CSV/", false},    {"KEN_ALL.CSV.bak", false},
+        {"KEN_ALL.CSV", true},        {"ken_all.csv", true},     {"a/b/Ken_All.csv", true},
+        {"x\\utf_ken_all.CSV", true}, {"KEN_ALL.CSV/", false},   {"KEN_ALL.CSV.bak", false},
         {"myken_all.csv", false},     {"utf_ken_all.txt", false}, {"", false},
     };
+    // clang-format on
     for (const auto& [name, list] : names)
         EXPECT_EQ(platform::isListEntryName(name), list) << name;
 

@@ -69,12 +69,13 @@ TEST(ExportSelection, WritesThePublishedLayout)
     const std::string shifted =
         "13101,060  ,\"0600000\",\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
         "\"町, 丁目\",\"0\",0,0,0,0,0\r\n";
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {quotedCode + "\n" + quotedCode + "\r", canonical + canonical},
-        {shifted, canonical}, // quoted one field to the right: the same count of quotes
-        {line("13101", town, "見本県", "\n") + canonical + canonical,
-         canonical + canonical + canonical},
+        {shifted, canonical},  // quoted one field to the right: the same count of quotes
+        {line("13101", town, "見本県", "\n") + canonical + canonical, canonical + canonical + canonical},
     };
+    // clang-format on
     for (const auto& [input, output] : cases)
         EXPECT_EQ(exported(input, codes({13})), output) << input;
     std::string appended;
@@ -104,10 +105,11 @@ TEST(ExportToFile, DevicesAreWrittenInPlace)
 
 TEST(Catalogue, FindsPrefecturesByNameOrCode)
 {
+    // clang-format off
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"東京都", 12}, {"東京", 12},  {"13", 12},     {"01", 0},    {"47", 46},
-        {"沖縄", 46},   {"北海道", 0}, {"神奈川", 13}, {"北海", {}}, {"0", {}},
-        {"48", {}},     {"13a", {}},   {"", {}}};
+        {"東京都", 12}, {"東京", 12}, {"13", 12},   {"01", 0},   {"47", 46},  {"沖縄", 46},
+        {"北海道", 0},  {"神奈川", 13}, {"北海", {}}, {"0", {}}, {"48", {}}, {"13a", {}}, {"", {}}};
+    // clang-format on
     for (const auto& [text, index] : cases)
         EXPECT_EQ(postal::findPrefecture(text), index) << text;
 }

@@ -107,10 +107,12 @@ TEST(PostalListLoad, WhatIsNotAFileIsNamed)
     std::filesystem::create_directory(dir / "KEN_ALL.CSV");
     const bool socket = !testsupport::makeSocket(dir, "ken.sock").empty();
     // Named for what it is: a socket is not a file nobody writes to.
+    // clang-format off
     const std::tuple<const char*, LoadError::Kind, std::string> cases[] = {
         {"none.csv", LoadError::Kind::CannotOpen, "ファイルを開けません（ファイルまたはフォルダが存在しません）。"},
         {"KEN_ALL.CSV", LoadError::Kind::NotAFile, "ファイルではなくフォルダです。"},
         {"ken.sock", LoadError::Kind::NotAFile, "ファイルではなくソケットです。"}};
+    // clang-format on
     for (const auto& [name, kind, message] : cases) {
         if (name == std::string("ken.sock") && !socket)
             GTEST_SKIP() << testsupport::kNoSocket;

@@ -131,11 +131,13 @@ void TestFileCommands::choosers_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("filter");
     const QString copy = "ｺﾋﾟｰするﾌｧｲﾙを選択", rename = "名前を変更するﾌｧｲﾙを選択";
+    // clang-format off
     QTest::newRow("copy") << "" << "mnuEditCopy" << copy << kCsvOnly;
     QTest::newRow("delete") << "" << "mnuEditDelete" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
     QTest::newRow("rename, first") << "" << "mnuEditRename" << rename << kTwoEntries;
     for (const char* before : {"mnuFileSave", "mnuEditCopy"})
         QTest::addRow("rename after %s", before) << before << "mnuEditRename" << rename << kCsvOnly;
+    // clang-format on
 }
 
 void TestFileCommands::choosers()
@@ -170,21 +172,18 @@ void TestFileCommands::dialogsLook_data()
     QTest::addColumn<QStringList>("widgets");
     QTest::addColumn<int>("context");   // of its help page
     QTest::addColumn<bool>("closeBox"); // how it is left; else キャンセル
+    // clang-format off
     QTest::newRow("copy, キャンセル")
-        << "mnuEditCopy"
-        << "FILESCOPY|ファイルのコピー"
-        << "東京 23区.csv"
-        << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
-                       "Label2|コピー元| コピー元 |l", "Label3|@| ｺﾋﾟｰ元 |L",
-                       "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
+        << "mnuEditCopy" << "FILESCOPY|ファイルのコピー" << "東京 23区.csv"
+        << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label2|コピー元| コピー元 |l",
+                       "Label3|@| ｺﾋﾟｰ元 |L", "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
         << 10019 << false;
     QTest::newRow("rename, close box")
-        << "mnuEditRename"
-        << "RENAME|ﾌｧｲﾙ名の変更" << QString(200, 'x') + ".csv"
-        << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
-                       "Label3|元の名前| 元の名前 |l", "Label2|@| 元の名前 |L",
-                       "Label4|新しい名前| 新しい名前 |y", "Text1|| 新しい名前 |Y"}
+        << "mnuEditRename" << "RENAME|ﾌｧｲﾙ名の変更" << QString(200, 'x') + ".csv"
+        << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label3|元の名前| 元の名前 |l",
+                       "Label2|@| 元の名前 |L", "Label4|新しい名前| 新しい名前 |y", "Text1|| 新しい名前 |Y"}
         << 10020 << true;
+    // clang-format on
 }
 
 // What each dialog shows (its frame and buttons are the region dialog's),
@@ -381,11 +380,11 @@ void TestFileCommands::deleteCommand_data()
     QTest::addColumn<bool>("confirm");
     QTest::addColumn<QString>("title"); // of the second box; empty: none
     QTest::addColumn<QString>("text");  // how it starts
-    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報"
-                                << "指定されたﾌｧｲﾙを削除しました。　";
+    // clang-format off
+    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報" << "指定されたﾌｧｲﾙを削除しました。　";
     QTest::newRow("キャンセル keeps") << "kanto.csv" << false << "" << "";
-    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認"
-                                    << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
+    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認" << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
+    // clang-format on
 }
 
 void TestFileCommands::deleteCommand()

@@ -167,9 +167,11 @@ void TestInfoWindows::texts()
     ui::SplashWindow splash(fake.clock, fake.screen);
     QWidget owner;
     ui::AboutWindow about(fake.services, &owner, kMaker);
+    // clang-format off
     const std::pair<QWidget*, QList<QPoint>> windows[] = {
         {&splash, {{0, 1}, {2, 3}, {4, 6}, {15, 14}, {5, 7}, {8, 9}}},
         {&about, {{0, 1}, {2, 3}, {4, 5}, {19, 18}, {6, 7}, {8, 9}}}};
+    // clang-format on
     for (const auto& [window, pairs] : windows) {
         QCOMPARE(window->palette().color(QPalette::Window), QColor(128, 128, 128));
         for (const QPoint& pair : pairs) {
@@ -227,14 +229,13 @@ void TestInfoWindows::aboutClicks_data()
     const QString mail = "mail someone@example.org";
     const QString web = "web https://example.org/~someone/vevoz/";
     for (int index : {10, 11, 12, 13, 14})
+        // clang-format off
         QTest::addRow("link %d", index) << index << true << (index <= 11 ? mail : web) << "";
     for (int index : {1, 5, 15})
-        QTest::addRow("no link %d", index) << index << true << ""
-                                           << "";
-    QTest::newRow("mail, none") << 11 << false << mail
-                                << "「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。|OE ｲﾝｽﾄｰﾙ 確認";
-    QTest::newRow("homepage, none")
-        << 13 << false << web << "「Internet Explorer」 が ｲﾝｽﾄｰﾙ されていません。|IE ｲﾝｽﾄｰﾙ 確認";
+        QTest::addRow("no link %d", index) << index << true << "" << "";
+    QTest::newRow("mail, none") << 11 << false << mail << "「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。|OE ｲﾝｽﾄｰﾙ 確認";
+    QTest::newRow("homepage, none") << 13 << false << web << "「Internet Explorer」 が ｲﾝｽﾄｰﾙ されていません。|IE ｲﾝｽﾄｰﾙ 確認";
+    // clang-format on
 }
 
 void TestInfoWindows::aboutClicks()
@@ -272,6 +273,7 @@ void TestInfoWindows::desktopOpener_data()
     QTest::addColumn<int>("waitMs");
     QTest::addColumn<QString>("warning"); // its title; none: opened
     const QString ie = "IE ｲﾝｽﾄｰﾙ 確認", oe = "OE ｲﾝｽﾄｰﾙ 確認";
+    // clang-format off
     QTest::newRow("opened") << "exit 0" << false << 30000 << "";
     QTest::newRow("no method available") << "exit 3" << false << 30000 << ie;
     QTest::newRow("mail, action failed") << "exit 4" << true << 30000 << oe;
@@ -279,9 +281,9 @@ void TestInfoWindows::desktopOpener_data()
     QTest::newRow("no opener") << QString() << true << 30000 << oe;
     // Still at work after the wait: opened, whatever it says later (it
     // gives up waiting for its cue after half a minute).
-    QTest::newRow("still running")
-        << "for i in $(seq 1500); do [ -e \"$0.go\" ] && break; sleep 0.02; done; exit 3" << false
-        << 50 << "";
+    QTest::newRow("still running") << "for i in $(seq 1500); do [ -e \"$0.go\" ] && break; sleep 0.02; done; exit 3"
+                                   << false << 50 << "";
+    // clang-format on
 }
 
 // The desktop's opener, scripted: its exit status decides, and the window
@@ -323,13 +325,14 @@ void TestInfoWindows::desktopOpener()
 
 void TestInfoWindows::nameFilters()
 {
+    // clang-format off
     const std::pair<QString, QStringList> cases[] = {
         {"郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*",
          {"郵便番号一覧ﾌｧｲﾙ(*.CSV) (*.[cC][sS][vV])", "すべてのﾌｧｲﾙ(*.*) (*)"}},
-        {"(*.csv)|*.csv|", {"(*.csv) (*.[cC][sS][vV])"}}, // a trailing bar
-        {"Lists|*.csv;一覧*.txt",
-         {"Lists (*.[cC][sS][vV] 一覧*.[tT][xX][tT])"}}, // letters outside ASCII kept
+        {"(*.csv)|*.csv|", {"(*.csv) (*.[cC][sS][vV])"}},  // a trailing bar
+        {"Lists|*.csv;一覧*.txt", {"Lists (*.[cC][sS][vV] 一覧*.[tT][xX][tT])"}},  // letters outside ASCII kept
         {"", {}}};
+    // clang-format on
     for (const auto& [filter, expected] : cases)
         QCOMPARE(ui::toNameFilters(filter), expected);
 }
@@ -339,12 +342,12 @@ void TestInfoWindows::messageBoxAsksInJapanese()
 {
     const QString question = QStringLiteral("「vevoz君 for Windows」 を終了しますか？　");
     // The buttons from the left, then the default one.
+    // clang-format off
     const std::tuple<ui::MessageButtons, ui::MessageAnswer, QStringList> cases[] = {
         {ui::MessageButtons::OkCancel, ui::MessageAnswer::Ok, {"OK", "キャンセル", "OK"}},
         {ui::MessageButtons::YesNo, ui::MessageAnswer::Ok, {"はい", "いいえ", "はい"}},
-        {ui::MessageButtons::OkCancel,
-         ui::MessageAnswer::Cancel,
-         {"OK", "キャンセル", "キャンセル"}}};
+        {ui::MessageButtons::OkCancel, ui::MessageAnswer::Cancel, {"OK", "キャンセル", "キャンセル"}}};
+    // clang-format on
     for (const auto& [kind, defaultAnswer, buttons] : cases) {
         QStringList shown;
         QTimer::singleShot(0, [&] {

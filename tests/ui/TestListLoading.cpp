@@ -359,14 +359,16 @@ void TestListLoading::otherSources()
 // The list named on the command line, as a file manager's "open with" names it.
 void TestListLoading::listArgument()
 {
+    // clang-format off
     const std::pair<QStringList, QString> cases[] = {
         {{"dozuzezo"}, ""},
         {{"dozuzezo", "KEN_ALL.CSV"}, "KEN_ALL.CSV"},
         {{"dozuzezo", "--list", "a.zip", "b.csv"}, "a.zip"},
         {{"dozuzezo", "--list=a.csv"}, "a.csv"},
-        {{"dozuzezo", "-x", "b.csv"}, "b.csv"}, // other options skipped
+        {{"dozuzezo", "-x", "b.csv"}, "b.csv"},  // other options skipped
         {{"dozuzezo", "--", "-b.csv"}, "-b.csv"},
     };
+    // clang-format on
     for (const auto& [arguments, list] : cases) {
         const std::optional<fs::path> got = ui::listArgument(arguments);
         QCOMPARE(got.value_or(fs::path()),

@@ -160,7 +160,9 @@ void TestMainWindow::toolbar_data()
 {
     QTest::addColumn<int>("button");
     for (int n = 0; n <= 13; ++n)
+        // clang-format off
         QTest::addRow("button %d", n) << n;
+    // clang-format on
 }
 
 // Buttons count from the left, separators included. Each command must come
@@ -240,11 +242,11 @@ void TestMainWindow::hints()
 
 void TestMainWindow::dateTimeTexts()
 {
+    // clang-format off
     const std::tuple<QDate, QTime, const char*> moments[] = {
-        {{2007, 3, 5}, {0, 30, 59}, "2007/03/05 午前 12:30"},
-        {{2007, 12, 25}, {15, 7, 59}, "2007/12/25 午後 03:07"},
-        {{2007, 12, 25}, {12, 0}, "2007/12/25 午後 12:00"},
-        {{2008, 1, 1}, {0, 0}, "2008/01/01 午前 12:00"}};
+        {{2007, 3, 5}, {0, 30, 59}, "2007/03/05 午前 12:30"}, {{2007, 12, 25}, {15, 7, 59}, "2007/12/25 午後 03:07"},
+        {{2007, 12, 25}, {12, 0}, "2007/12/25 午後 12:00"},  {{2008, 1, 1}, {0, 0}, "2008/01/01 午前 12:00"}};
+    // clang-format on
     for (const auto& [day, time, shown] : moments)
         QCOMPARE(ui::dateText(day) + " " +
                      ui::timeText(time, QLocale(QLocale::Japanese, QLocale::Japan)),
@@ -260,6 +262,7 @@ void TestMainWindow::ending_data()
     QTest::addColumn<bool>("letsGo");
     const auto ok = ui::MessageAnswer::Ok;
     const auto cancel = ui::MessageAnswer::Cancel;
+    // clang-format off
     QTest::newRow("end command, OK") << "command" << ok << true << true << true;
     QTest::newRow("end command, Cancel") << "command" << cancel << true << false << true;
     QTest::newRow("close box, OK") << "close box" << ok << true << true << true;
@@ -267,8 +270,8 @@ void TestMainWindow::ending_data()
     QTest::newRow("program's own close") << "program" << ok << false << false << true;
     QTest::newRow("session end, OK") << "session" << ok << true << true << true;
     QTest::newRow("session end, Cancel") << "session" << cancel << true << false << false;
-    QTest::newRow("session end, may not ask")
-        << "session, no asking" << cancel << false << false << true;
+    QTest::newRow("session end, may not ask") << "session, no asking" << cancel << false << false << true;
+    // clang-format on
 }
 
 void TestMainWindow::ending()
@@ -345,6 +348,7 @@ void TestMainWindow::position_data()
     QTest::addColumn<QRect>("second"); // another screen, or none
     // A 1280 x 1024 screen is 19200 x 15360 twips at 96 DPI, 15360 x 12288 at 120.
     const QRect none, right(1280, 0, 1920, 1080);
+    // clang-format off
     QTest::newRow("stored") << 96.0 << "0,1500,750" << QPoint(100, 50) << none;
     QTest::newRow("centred") << 96.0 << "1,1500,750" << QPoint(240, 212) << none;
     QTest::newRow("centred, 120") << 120.0 << "1,," << QPoint(140, 137) << none;
@@ -357,6 +361,7 @@ void TestMainWindow::position_data()
     QTest::newRow("above the screen") << 96.0 << "0,1500,-30" << QPoint(240, 212) << none;
     QTest::newRow("on the second screen") << 96.0 << "0,30000,750" << QPoint(2000, 50) << right;
     QTest::newRow("past the second screen") << 96.0 << "0,60000,750" << QPoint(240, 212) << right;
+    // clang-format on
 }
 
 void TestMainWindow::position()
@@ -381,9 +386,11 @@ void TestMainWindow::doubleClickEnds_data()
     QTest::addColumn<bool>("asks");
     QTest::addColumn<QString>("optDbl");
     for (const char* place : {"background", "frame", "toolbar", "status bar"})
+        // clang-format off
         QTest::addRow("on, %s", place) << place << true << "1";
     QTest::newRow("off") << "background" << false << "0";
     QTest::newRow("on, a box is not the frame") << "box" << false << "1";
+    // clang-format on
 }
 
 void TestMainWindow::doubleClickEnds()
@@ -422,24 +429,17 @@ void TestMainWindow::regionDialog_data()
     QTest::addColumn<QString>("how");    // what the user does in the dialog
     QTest::addColumn<TickSet>("after");  // the main window's ticks afterwards
     const TickSet some{12, 46};
-    QTest::newRow("all 47") << range(0, 46) << "11111111 1"
-                            << "ok" << range(0, 46);
-    QTest::newRow("関東 partly: 茨城 only") << TickSet{7} << "00000000 0"
-                                            << "ok" << TickSet{};
-    QTest::newRow("九州 up to 沖縄") << range(39, 46) << "00000001 0"
-                                     << "ok" << range(39, 46);
-    QTest::newRow("all but 沖縄") << range(0, 45) << "11111110 0"
-                                  << "ok" << range(0, 38);
-    QTest::newRow("関東 whole, 東北 without 福島") << range(7, 13, range(1, 5)) << "00100000 0"
-                                                   << "ok" << range(7, 13);
-    QTest::newRow("関東 ticked, OK") << some << "00000000 0"
-                                     << "kanto ok" << range(7, 13);
-    QTest::newRow("関東 ticked, キャンセル") << some << "00000000 0"
-                                             << "kanto cancel" << some;
-    QTest::newRow("全選択, close box") << some << "00000000 0"
-                                       << "all close" << some;
-    QTest::newRow("全選択, ヘルプ, OK") << some << "00000000 0"
-                                        << "all help ok" << range(0, 46);
+    // clang-format off
+    QTest::newRow("all 47") << range(0, 46) << "11111111 1" << "ok" << range(0, 46);
+    QTest::newRow("関東 partly: 茨城 only") << TickSet{7} << "00000000 0" << "ok" << TickSet{};
+    QTest::newRow("九州 up to 沖縄") << range(39, 46) << "00000001 0" << "ok" << range(39, 46);
+    QTest::newRow("all but 沖縄") << range(0, 45) << "11111110 0" << "ok" << range(0, 38);
+    QTest::newRow("関東 whole, 東北 without 福島") << range(7, 13, range(1, 5)) << "00100000 0" << "ok" << range(7, 13);
+    QTest::newRow("関東 ticked, OK") << some << "00000000 0" << "kanto ok" << range(7, 13);
+    QTest::newRow("関東 ticked, キャンセル") << some << "00000000 0" << "kanto cancel" << some;
+    QTest::newRow("全選択, close box") << some << "00000000 0" << "all close" << some;
+    QTest::newRow("全選択, ヘルプ, OK") << some << "00000000 0" << "all help ok" << range(0, 46);
+    // clang-format on
 }
 
 // A region opens ticked where all its prefectures are, 全選択 where all

@@ -151,18 +151,14 @@ void TestSettingsDialog::looks()
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(128, 128, 128));
     QCOMPARE(dialog.tabs()->tabText(0) + "|" + dialog.tabs()->tabText(1),
              QStringLiteral("環境設定|ken_all.csv 保存先"));
-    const QStringList expected{"Check1_0|ロゴの表示(&L)| ロゴの表示 ",
-                               "Check1_1|ダブルクリックで終了(&D)| ダブルクリックで終了 ",
-                               "Check1_2|画面のセンタリング(&C)| 画面のセンタリング ",
-                               "Check1_3|最後のアクティブタブ(&A)| 最後のアクティブタブ ",
-                               "Command1_0|OK| OK ",
-                               "Command1_1|キャンセル| キャンセル ",
-                               "Command1_2|適用(&A)| 適用 ",
-                               "Command1_3|ヘルプ| ヘルプ ",
-                               "Drive1|| ドライブ名 ",
-                               "Dir1|| フォルダ名 ",
-                               "Label1|URL：https://www.post.japanpost.jp/zipcode/| "
-                               "https://www.post.japanpost.jp/zipcode/ "};
+    // clang-format off
+    const QStringList expected{
+        "Check1_0|ロゴの表示(&L)| ロゴの表示 ", "Check1_1|ダブルクリックで終了(&D)| ダブルクリックで終了 ",
+        "Check1_2|画面のセンタリング(&C)| 画面のセンタリング ", "Check1_3|最後のアクティブタブ(&A)| 最後のアクティブタブ ",
+        "Command1_0|OK| OK ", "Command1_1|キャンセル| キャンセル ", "Command1_2|適用(&A)| 適用 ",
+        "Command1_3|ヘルプ| ヘルプ ", "Drive1|| ドライブ名 ", "Dir1|| フォルダ名 ",
+        "Label1|URL：https://www.post.japanpost.jp/zipcode/| https://www.post.japanpost.jp/zipcode/ "};
+    // clang-format on
     for (const QString& row : expected) {
         const QStringList f = row.split('|');
         auto* widget = dialog.findChild<QWidget*>(f[0]);
@@ -196,11 +192,12 @@ void TestSettingsDialog::opening_data()
 {
     QTest::addColumn<QStringList>("stored"); // OptLogo, OptDbl, OptCent, OptLAct, OptLATab
     QTest::addColumn<QString>("shown");      // the four boxes, then the tab
+    // clang-format off
     QTest::newRow("all on, tab 1") << QStringList{"1", "1", "1", "1", "1"} << "11111";
     QTest::newRow("only exactly 1 ticks") << QStringList{"2", "", " 1", "1", "1"} << "00011";
-    QTest::newRow("tab 1 while remembering is off")
-        << QStringList{"1", "0", "0", "0", "1"} << "10001";
+    QTest::newRow("tab 1 while remembering is off") << QStringList{"1", "0", "0", "0", "1"} << "10001";
     QTest::newRow("hand-edited tab 2") << QStringList{"1", "0", "0", "1", "2"} << "10010";
+    // clang-format on
 }
 
 void TestSettingsDialog::opening()
@@ -235,25 +232,24 @@ void TestSettingsDialog::buttons_data()
     Writes ok0 = options0, ok1 = options1, okForgetting = forgetting;
     for (Writes* w : {&ok0, &ok1, &okForgetting})
         w->push_back(folder[0]);
+    // clang-format off
     QTest::newRow("OK on tab 0") << Press{0, 0, "click", true, "", ok0};
     QTest::newRow("OK on tab 1") << Press{1, 0, "click", true, "", ok1};
-    QTest::newRow("OK, the tab not remembered")
-        << Press{1, 0, "click", true, "", okForgetting, false};
+    QTest::newRow("OK, the tab not remembered") << Press{1, 0, "click", true, "", okForgetting, false};
     QTest::newRow("キャンセル on tab 0") << Press{0, 1, "click", true, "", {}};
     QTest::newRow("キャンセル on tab 1") << Press{1, 1, "click", true, "", {}};
     QTest::newRow("適用 on tab 0") << Press{0, 2, "click", false, "", options0};
     QTest::newRow("適用 on tab 1") << Press{1, 2, "click", false, "", folder};
     QTest::newRow("適用, centring") << Press{0, 2, "click", false, "", centred, true, true};
-    QTest::newRow("適用, left at 0, 0")
-        << Press{0, 2, "click", false, "", options0, true, false, {0, 0}};
-    QTest::newRow("適用, left at the top")
-        << Press{0, 2, "click", false, "", options0, true, false, {300, 0}};
+    QTest::newRow("適用, left at 0, 0") << Press{0, 2, "click", false, "", options0, true, false, {0, 0}};
+    QTest::newRow("適用, left at the top") << Press{0, 2, "click", false, "", options0, true, false, {300, 0}};
     QTest::newRow("ヘルプ on tab 0") << Press{0, 3, "click", false, "context 10025", {}};
     QTest::newRow("ヘルプ on tab 1") << Press{1, 3, "click", false, "context 10026", {}};
     QTest::newRow("Enter on OK") << Press{1, 0, "Enter", true, "", ok1};
     QTest::newRow("Enter on 適用, tab 1") << Press{1, 2, "Enter", false, "", folder};
     QTest::newRow("no fifth button") << Press{0, 4, "call", false, "", {}};
     QTest::newRow("close box") << Press{1, 0, "close box", true, "", {}};
+    // clang-format on
 }
 
 // Each write reaches the store and the copy, in order; nothing else changes.
@@ -319,10 +315,12 @@ void TestSettingsDialog::storedFolder_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("opensStored"); // else the current folder
+    // clang-format off
     QTest::newRow("stored folder exists") << "@folder" << true;
     QTest::newRow("stored folder with a trailing separator") << "@folder/" << true;
     QTest::newRow("stored folder gone") << "@folder/gone" << false;
     QTest::newRow("nothing stored") << "" << false;
+    // clang-format on
 }
 
 // The list opens at the stored folder where it exists; an OK that does not
@@ -353,9 +351,10 @@ void TestSettingsDialog::folderList_data()
 {
     QTest::addColumn<QString>("stored"); // below the program's folder
     QTest::addColumn<QString>("tab");
+    // clang-format off
     QTest::newRow("opened on the options tab") << "d59" << "0";
-    QTest::newRow("a hidden folder, on the folder tab") << ".lists"
-                                                        << "1";
+    QTest::newRow("a hidden folder, on the folder tab") << ".lists" << "1";
+    // clang-format on
 }
 
 // The stored folder is selected and in sight on either tab, hidden ones
