@@ -81,17 +81,6 @@ fs::path sparse(const TempDir& dir, char first, std::uint64_t size)
     return path;
 }
 
-TEST(FileReader, ALargeFileIsRefusedFromItsSizeUnread)
-{
-    TempDir dir;
-    CountingReceiver receiver;
-    const auto error =
-        platform::readFile(sparse(dir, '1', std::uint64_t(3) << 30), postal::kMaxListBytes, receiver);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->kind, ReadError::Kind::TooLarge);
-    EXPECT_EQ(receiver.total, 0u);
-}
-
 // /dev/zero and a big sparse file of zeros: a NUL on line 1, known from
 // the first block; the rest is never read.
 TEST(FileReader, NotAListIsRefusedAfterTheFirstBlock)

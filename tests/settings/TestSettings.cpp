@@ -1,6 +1,5 @@
 #include "settings/QtSettingsStore.h"
 #include "settings/SettingsTable.h"
-#include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -74,23 +73,6 @@ TEST(QtSettingsStore, NamesMatchWithoutRegardToCase)
     expectCounts(elsewhere, {{"OPTLOGO=1", 1}, {"OptDbl=0", 1}, {"[Config]", 0}});
 }
 
-TEST(QtSettingsStore, ValuesSurviveANewInstanceUnchanged)
-{
-    TempDir dir;
-    const std::string values[] = {"/home/山田/郵便 番号,2024", " lead and trail ", "@String(x)",
-                                  "a\"b\\c;d=e", "1, 2"};
-    {
-        QtSettingsStore store(qPath(dir / "s.ini"));
-        for (std::size_t i = 0; i < std::size(values); ++i)
-            store.write("Config", "Value" + std::to_string(i), values[i]);
-    }
-    // A copy under another name: read from disk, not from QSettings' cache.
-    std::filesystem::copy_file(dir / "s.ini", dir / "copy.ini");
-    QtSettingsStore again(qPath(dir / "copy.ini"));
-    for (std::size_t i = 0; i < std::size(values); ++i)
-        EXPECT_EQ(again.read("config", "value" + std::to_string(i)), values[i]);
-}
-
 TEST(QtSettingsStore, FlushReportsAFileThatCannotBeWritten)
 {
     TempDir dir;
@@ -148,19 +130,4 @@ TEST(TypedReaders, ReadStoredTextsAsTheProgramAlwaysHas)
     EXPECT_EQ(tabIndex("0") + tabIndex("1") * 10 + tabIndex("999") * 100, 99910);
     for (const char* other : {"", "-1", " 1", "1x", "abc", "1000"})
         EXPECT_EQ(tabIndex(other), -1) << '"' << other << '"';
-}
-
-TEST(SettingsTable, KeysAreReadAndWrittenUnderTheirStoredNames)
-{
-    testsupport::MemorySettingsStore store;
-    settings::write(store, settings::Setting::OptCent, "1");
-    settings::write(store, settings::Setting::YubinFile, "x.csv");
-    settings::writeTick(store, 46, "0");
-    using Access = testsupport::MemorySettingsStore::Access;
-    EXPECT_EQ(store.writes(), (std::vector<Access>{{"Position", "OptCent", "1"},
-                                                   {"Config", "Yubin_File", "x.csv"},
-                                                   {"Ken_on_off", "Ken_OnOff(46)", "0"}}));
-    EXPECT_EQ(settings::read(store, settings::Setting::OptCent), "1");
-    EXPECT_EQ(settings::readTick(store, 46), "0");
-    EXPECT_EQ(settings::readTick(store, 0), "");
 }

@@ -27,7 +27,6 @@ namespace {
 
 const std::string kList = "13101,\"100  \",\"1000000\"\r\n";
 const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
-const QString kTwoEntries = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
 const std::string kSaved =
     testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
@@ -72,8 +71,6 @@ class TestFileCommands : public QObject
 private slots:
     void init();
     void cleanup() { fs::current_path(oldCurrent_); }
-    void choosers_data();
-    void choosers();
     void dialogsLook_data();
     void dialogsLook();
     void okOutcome_data();
@@ -119,47 +116,6 @@ void TestFileCommands::start(const std::optional<fs::path>& list)
     store_.emplace();
     program_.emplace(*store_, dir_->path(), list);
     window_ = &program_->open();
-}
-
-// Each command prepares the shared chooser its own way, the rename keeping
-// the filter the last command left; a cancel ends it with no dialog and no
-// message, and an empty selected-file name.
-void TestFileCommands::choosers_data()
-{
-    QTest::addColumn<QString>("before"); // a command whose chooser was cancelled
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("filter");
-    const QString copy = "ｺﾋﾟｰするﾌｧｲﾙを選択", rename = "名前を変更するﾌｧｲﾙを選択";
-    // clang-format off
-    QTest::newRow("copy") << "" << "mnuEditCopy" << copy << kCsvOnly;
-    QTest::newRow("delete") << "" << "mnuEditDelete" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
-    QTest::newRow("rename, first") << "" << "mnuEditRename" << rename << kTwoEntries;
-    for (const char* before : {"mnuFileSave", "mnuEditCopy"})
-        QTest::addRow("rename after %s", before) << before << "mnuEditRename" << rename << kCsvOnly;
-    // clang-format on
-}
-
-void TestFileCommands::choosers()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, command);
-    QFETCH(QString, title);
-    QFETCH(QString, filter);
-    if (!before.isEmpty())
-        run(before);
-    program_->state->setSelectedFile("/earlier/choice.csv");
-    window_->commonDialog().setFileName("/earlier/choice.csv");
-    ModalDialogs dialogs;
-    run(command);
-    QCOMPARE(program_->fake.files.asked.size(), before.isEmpty() ? 1 : 2);
-    const ui::FileDialogRequest& asked = program_->fake.files.asked.last();
-    QCOMPARE(asked.mode, ui::FileDialogMode::Open);
-    QCOMPARE(asked.title + " " + asked.filter, title + " " + filter);
-    QCOMPARE(asked.folder, ui::fromPath(dir_->path())); // the program's folder
-    QCOMPARE(asked.fileName, QString());
-    QVERIFY(program_->state->selectedFile().empty());
-    QVERIFY(dialogs.shown.isEmpty() && program_->fake.messages.shown.isEmpty());
 }
 
 void TestFileCommands::dialogsLook_data()

