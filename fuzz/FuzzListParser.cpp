@@ -1,9 +1,9 @@
 // libFuzzer target: the list reader against the reading rules written for
 // clarity, the same bytes fed in blocks, and the export of a few prefectures
 // against the rows. Build with -DDOZUZEZO_FUZZ=ON (clang); run scripts/fuzz.sh.
+#include "ReferenceReader.h"
 #include "postal/Export.h"
 #include "postal/ListParser.h"
-#include "tests/postal/ReferenceReader.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,24 +2,13 @@
 // The command-line export's test fixtures: a small list in a fresh folder,
 // the export run in this process, and the real program run as users run it.
 #include "cli/ExportCommand.h"
-#include "platform/SafeFileWriter.h"
 #include "tests/postal/ListLines.h"
 #include "tests/support/System.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
-
-inline std::vector<std::string> entries(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(platform::pathText(e.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct Outcome
 {
@@ -35,17 +24,25 @@ protected:
     std::string kanagawa = testlines::line("14101", "鶴見", "神奈川県");
     std::filesystem::path list = dir / "KEN_ALL.CSV";
     std::filesystem::path out = dir / "out.csv";
+    std::optional<std::string> settingsUnread; // why the settings name no list
 
     void SetUp() override
     {
         testsupport::writeFile(list, testlines::line("01101") + tokyo + kanagawa + testlines::line("47201"));
     }
 
+    // The export in this process; without -l, `list` is the one the settings name.
     Outcome run(std::vector<std::string> args)
     {
         std::ostringstream o, e;
         const int code = cli::runExport(
-            args, [this](std::string&) { return std::optional<std::filesystem::path>(list); }, o, e);
+            args,
+            [this](std::string& why) -> std::optional<std::filesystem::path> {
+                if (settingsUnread)
+                    return why = *settingsUnread, std::nullopt;
+                return list;
+            },
+            o, e);
         return {code, o.str(), e.str()};
     }
 
@@ -55,5 +52,5 @@ protected:
         const testsupport::ProgramRun r = testsupport::runProgram(DOZUZEZO_EXPORT_EXE, args, dir.path(), environment);
         return {r.status, r.out, r.err};
     }
-    std::vector<std::string> entries() const { return ::entries(dir.path()); }
+    std::vector<std::string> entries() const { return testsupport::entries(dir.path()); }
 };

@@ -8,14 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace fs = std::filesystem;
 using platform::FileError;
 using Kind = FileError::Kind;
+using testsupport::entries;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -25,16 +26,6 @@ namespace {
 
 const std::string kSource = "01101,\"060  \",\"0600000\"\r\n13101,\"100  \",\"1000000\"\r\n";
 const std::string kOld = "old target\r\n";
-const std::string kBig(300000, 'x'); // past the file-size limit below
-
-Names entries(const fs::path& folder)
-{
-    Names names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(platform::pathText(entry.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // What failed, and the system's error number; -1 for no failure.
 using Failure = std::pair<Kind, int>;
@@ -42,22 +33,6 @@ Failure failure(const std::optional<FileError>& error)
 {
     return error ? Failure{error->kind, error->sysError} : Failure{Kind(-1), 0};
 }
-
-testsupport::Outcome outcome(const std::optional<FileError>& error)
-{
-    const Failure f = failure(error);
-    return {int(f.first), f.second};
-}
-
-class FileOperations : public ::testing::Test
-{
-protected:
-    void SetUp() override { writeFile(source, kSource); }
-    TempDir dir;
-    fs::path source = dir / "source.csv";
-};
-
-} // namespace
 
 // ---- refusals leave the source, the target and the folder as they were ----
 
@@ -126,7 +101,6 @@ const std::string kNul = std::string("a\0b", 3);
 // clang-format off
 const Refusal kRefusals[] = {
     {"Copy_SamePath", Copy, "", "", "source.csv", SameFile, 0},
-    {"Copy_OtherSpelling", Copy, "dir:sub", "", "sub/.././source.csv", SameFile, 0},
     {"Copy_SymbolicLink", Copy, "link:link.csv>source.csv", "", "link.csv", SameFile, 0},
     {"Copy_HardLink", Copy, "hard:hard.csv", "", "hard.csv", SameFile, 0},
     {"Copy_FolderMissing", Copy, "", "", "nowhere/copy.csv", FolderMissing, ENOENT},
@@ -139,7 +113,6 @@ const Refusal kRefusals[] = {
     {"Copy_SourceInUse", Copy, "held:source.csv", "", "copy.csv", SourceMissing, platform::kFileInUse},
     {"Copy_TargetInUse", Copy, "held:other.csv", "", "other.csv", ReplaceFailed, platform::kFileInUse},
     {"Rename_ExistingFile", Rename, "", "", "other.csv", TargetExists, EEXIST},
-    {"Rename_ItsOwnName", Rename, "", "", "source.csv", TargetExists, EEXIST},
     {"Rename_ExistingFolder", Rename, "dir:folder", "", "folder", TargetExists, EEXIST},
     {"Rename_DanglingLink", Rename, "link:link.csv>nothing.csv", "", "link.csv", TargetExists, EEXIST},
     {"Rename_FolderMissing", Rename, "", "", "nowhere/new.csv", FolderMissing, ENOENT},
@@ -157,18 +130,13 @@ const Refusal kRefusals[] = {
 INSTANTIATE_TEST_SUITE_P(Files, Refused, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileOperations, CopyPastAFileSizeLimitKeepsTheOldTarget)
+class FileOperations : public ::testing::Test
 {
-    writeFile(source, kBig);
-    writeFile(dir / "target.csv", kOld);
-    const auto failed =
-        testsupport::underAFileSizeLimit(100000, [&] { return outcome(platform::copyFile(source, dir / "target.csv")); });
-    if (!failed)
-        GTEST_SKIP() << testsupport::kNoSizeLimit;
-    EXPECT_EQ(*failed, testsupport::Outcome(int(Kind::WriteFailed), EFBIG));
-    EXPECT_EQ(readFile(dir / "target.csv"), kOld);
-    EXPECT_EQ(entries(dir.path()), (Names{"source.csv", "target.csv"}));
-}
+protected:
+    void SetUp() override { writeFile(source, kSource); }
+    TempDir dir;
+    fs::path source = dir / "source.csv";
+};
 
 // Names as users give them: Japanese, with spaces, and 250 characters long
 // (past the 260 that a whole path may have on Windows unless asked for more).
@@ -189,6 +157,22 @@ TEST_F(FileOperations, JapaneseSpacedAndLongNames)
         ASSERT_FALSE(platform::deleteFile(moved)) << text;
         EXPECT_EQ(entries(dir.path()), (Names{"source.csv", "移動先 フォルダ"})) << text;
     }
+}
+
+// Outright, a read-only file too, as the user confirmed; a link itself, not
+// what it names, even a link to nothing.
+TEST_F(FileOperations, DeleteRemovesOutright)
+{
+    testsupport::makeReadOnly(source);
+    ASSERT_FALSE(platform::deleteFile(source));
+    writeFile(dir / "real.csv", kOld);
+    if (testsupport::makeSymlink("real.csv", dir / "link.csv") &&
+        testsupport::makeSymlink("nothing.csv", dir / "dangling.csv")) {
+        EXPECT_FALSE(platform::deleteFile(dir / "link.csv"));
+        EXPECT_FALSE(platform::deleteFile(dir / "dangling.csv"));
+    }
+    EXPECT_EQ(readFile(dir / "real.csv"), kOld);
+    EXPECT_EQ(entries(dir.path()), Names{"real.csv"});
 }
 
 // ---- rename across file systems (volumes) ----
@@ -213,9 +197,13 @@ protected:
     fs::path other;
 };
 
-// The same file arrives, with its time and its read-only mark; the old one goes.
-TEST_F(RenameAcross, MovesTheFile)
+// The same file arrives, with its time and its read-only mark; the old one
+// goes. Nothing there is ever replaced.
+TEST_F(RenameAcross, MovesTheFileAndReplacesNothing)
 {
+    writeFile(other / "taken.csv", kOld);
+    EXPECT_EQ(failure(platform::renameFile(source, other / "taken.csv")).first, Kind::TargetExists);
+    EXPECT_EQ(readFile(other / "taken.csv"), kOld);
     const auto time = fs::last_write_time(source) - std::chrono::hours(24 * 400);
     fs::last_write_time(source, time);
     testsupport::makeReadOnly(source);
@@ -225,42 +213,31 @@ TEST_F(RenameAcross, MovesTheFile)
     EXPECT_EQ(readFile(to), kSource);
     EXPECT_EQ(fs::last_write_time(to), time);
     EXPECT_EQ(fs::status(to).permissions() & fs::perms::owner_write, fs::perms::none);
-    EXPECT_EQ(entries(other), Names{"moved.csv"});
+    EXPECT_EQ(entries(other), (Names{"moved.csv", "taken.csv"}));
 }
 
-TEST_F(RenameAcross, PastAFileSizeLimitKeepsTheOldFile)
+// A file-size limit makes the copy fail part-way: the old file stays exactly
+// as it was, and nothing partial remains, here or on the other disk.
+TEST_F(RenameAcross, PastAFileSizeLimitTheOldFilesStay)
 {
-    writeFile(source, kBig);
-    const auto failed = testsupport::underAFileSizeLimit(
-        100000, [&] { return outcome(platform::renameFile(source, other / "moved.csv")); });
-    if (!failed)
-        GTEST_SKIP() << testsupport::kNoSizeLimit;
-    EXPECT_EQ(*failed, testsupport::Outcome(int(Kind::WriteFailed), EFBIG));
-    EXPECT_EQ(readFile(source), kBig);
+    writeFile(source, std::string(300000, 'x'));
+    writeFile(dir / "target.csv", kOld);
+    const std::function<std::optional<FileError>()> operations[] = {
+        [&] { return platform::copyFile(source, dir / "target.csv"); },
+        [&] { return platform::renameFile(source, other / "moved.csv"); }};
+    for (const auto& operation : operations) {
+        const auto failed = testsupport::underAFileSizeLimit(100000, [&] {
+            const Failure f = failure(operation());
+            return testsupport::Outcome{int(f.first), f.second};
+        });
+        if (!failed)
+            GTEST_SKIP() << testsupport::kNoSizeLimit;
+        EXPECT_EQ(*failed, testsupport::Outcome(int(Kind::WriteFailed), EFBIG));
+    }
+    EXPECT_EQ(readFile(dir / "target.csv"), kOld);
+    EXPECT_EQ(readFile(source).size(), 300000u);
+    EXPECT_EQ(entries(dir.path()), (Names{"source.csv", "target.csv"}));
     EXPECT_TRUE(entries(other).empty());
 }
 
-TEST_F(RenameAcross, NeverReplacesThere)
-{
-    writeFile(other / "taken.csv", kOld);
-    EXPECT_EQ(failure(platform::renameFile(source, other / "taken.csv")).first, Kind::TargetExists);
-    EXPECT_EQ(readFile(source), kSource);
-    EXPECT_EQ(readFile(other / "taken.csv"), kOld);
-    EXPECT_EQ(entries(other), Names{"taken.csv"});
-}
-
-// ---- delete ----
-
-// Outright, a read-only file too, as the user confirmed; a link itself, not
-// what it names.
-TEST_F(FileOperations, DeleteRemovesOutright)
-{
-    testsupport::makeReadOnly(source);
-    ASSERT_FALSE(platform::deleteFile(source));
-    writeFile(dir / "real.csv", kOld);
-    if (testsupport::makeSymlink("real.csv", dir / "link.csv")) {
-        ASSERT_FALSE(platform::deleteFile(dir / "link.csv"));
-    }
-    EXPECT_EQ(readFile(dir / "real.csv"), kOld);
-    EXPECT_EQ(entries(dir.path()), Names{"real.csv"});
-}
+} // namespace

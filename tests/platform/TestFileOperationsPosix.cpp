@@ -1,5 +1,6 @@
-// Copy and move as POSIX systems see them: permissions and the umask, the
-// order of the calls that make a replacement durable, links, devices and pipes.
+// What the copy and the export's writer do to files as POSIX systems see
+// them: permissions, owners and the umask, the order of the calls that make
+// a replacement durable, links, devices and pipes, signals, long names.
 
 #include "platform/FileOperations.h"
 #include "platform/SafeFileWriter.h"
@@ -9,17 +10,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using platform::FileError;
+using platform::SafeFileWriter;
+using platform::WriteError;
 using Kind = FileError::Kind;
+using testsupport::entries;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -89,20 +96,11 @@ struct Recording
 const std::string kSource = "01101,\"060  \",\"0600000\"\r\n13101,\"100  \",\"1000000\"\r\n";
 const std::string kOld = "old target\r\n";
 
-Names entries(const fs::path& folder)
-{
-    Names names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-mode_t modeOf(const fs::path& path)
+struct stat statOf(const fs::path& path)
 {
     struct stat st {};
     ::lstat(path.c_str(), &st);
-    return st.st_mode & 07777;
+    return st;
 }
 
 // Sets the umask for one test and puts the old one back.
@@ -119,46 +117,64 @@ Failure failure(const std::optional<FileError>& error)
     return error ? Failure{error->kind, error->sysError} : Failure{Kind(-1), 0};
 }
 
-class PosixFileOperations : public ::testing::Test
+std::optional<WriteError> writeAll(const fs::path& target, std::string_view bytes)
+{
+    SafeFileWriter writer;
+    if (auto e = writer.open(target))
+        return e;
+    writer.write(bytes);
+    return writer.commit();
+}
+
+class PosixFiles : public ::testing::Test
 {
 protected:
     void SetUp() override { writeFile(source, kSource); }
     TempDir dir;
     fs::path source = dir / "source.csv";
+    // The copy and the export's writer, each writing kSource to a target.
+    const std::function<bool(const fs::path&)> replacers[2] = {
+        [this](const fs::path& target) { return !platform::copyFile(source, target); },
+        [](const fs::path& target) { return !writeAll(target, kSource); }};
 };
 
 } // namespace
 
-TEST_F(PosixFileOperations, CopyTakesTheSourcesModeLessTheUmaskOrKeepsTheReplacedFilesMode)
+// A new file gets the usual permissions less the umask (a copy: its
+// source's); a replaced one keeps its own mode, and its owner and group
+// where we may give them (root). A private file's copy stays private.
+TEST_F(PosixFiles, ModesAndOwnersOfNewAndReplacedFiles)
 {
     Umask mask(027);
     ::chmod(source.c_str(), 0666);
-    writeFile(dir / "old.csv", kOld + kOld + kOld); // longer than the source: nothing of it may stay
-    ::chmod((dir / "old.csv").c_str(), 0604);
-    ASSERT_FALSE(platform::copyFile(source, dir / "new.csv"));
-    ASSERT_FALSE(platform::copyFile(source, dir / "old.csv"));
-    // A private file stays private.
+    bool givenAway = true;
+    for (const auto& replace : replacers) {
+        writeFile(dir / "old.csv",
+                  kOld + kOld + kOld); // longer than the source: nothing of it may stay
+        ::chmod((dir / "old.csv").c_str(), 0604);
+        givenAway = ::chown((dir / "old.csv").c_str(), 1234, 5678) == 0;
+        fs::remove(dir / "new.csv");
+        ASSERT_TRUE(replace(dir / "new.csv") && replace(dir / "old.csv"));
+        for (const char* name : {"new.csv", "old.csv"})
+            EXPECT_EQ(readFile(dir / name), kSource) << name;
+        EXPECT_EQ(statOf(dir / "new.csv").st_mode & 07777, 0640u);
+        const struct stat replaced = statOf(dir / "old.csv");
+        EXPECT_EQ(replaced.st_mode & 07777, 0604u);
+        EXPECT_TRUE(!givenAway || (replaced.st_uid == 1234 && replaced.st_gid == 5678));
+    }
     Umask none(0);
     ::chmod(source.c_str(), 0600);
     ASSERT_FALSE(platform::copyFile(source, dir / "private.csv"));
-    for (const char* name : {"source.csv", "new.csv", "old.csv", "private.csv"})
-        EXPECT_EQ(readFile(dir / name), kSource) << name;
-    EXPECT_EQ(modeOf(dir / "new.csv"), 0640u);
-    EXPECT_EQ(modeOf(dir / "old.csv"), 0604u);
-    EXPECT_EQ(modeOf(dir / "private.csv"), 0600u);
+    EXPECT_EQ(statOf(dir / "private.csv").st_mode & 07777, 0600u);
     EXPECT_EQ(entries(dir.path()), (Names{"new.csv", "old.csv", "private.csv", "source.csv"}));
+    if (!givenAway)
+        GTEST_SKIP() << "the owner kept needs root, to give the file to another user first";
 }
 
 // The new content is on disk before it takes the target's name, and the
 // folder after, so a crash leaves the old file or the new one, never neither.
-TEST_F(PosixFileOperations, CopyAndTheWriterSyncBeforeTheyReplace)
+TEST_F(PosixFiles, ReplacementsAreSyncedBeforeAndAfter)
 {
-    const std::function<bool(const fs::path&)> replacers[] = {
-        [&](const fs::path& target) { return !platform::copyFile(source, target); },
-        [&](const fs::path& target) {
-            platform::SafeFileWriter writer;
-            return !writer.open(target) && writer.write(kSource) && !writer.commit();
-        }};
     for (const auto& replace : replacers) {
         writeFile(dir / "target.csv", kOld);
         {
@@ -171,19 +187,27 @@ TEST_F(PosixFileOperations, CopyAndTheWriterSyncBeforeTheyReplace)
     }
 }
 
-TEST_F(PosixFileOperations, CopyOntoALinkWritesWhereItPointsAndKeepsTheLink)
+// A link is followed, a chain of them too, even to a file not there yet:
+// what it names is written, and the links stay.
+TEST_F(PosixFiles, LinksAreFollowedAndKept)
 {
-    writeFile(dir / "real.csv", kOld);
-    fs::create_symlink("real.csv", dir / "link.csv");
-    fs::create_symlink("missing.csv", dir / "dangling.csv");
-    ASSERT_FALSE(platform::copyFile(source, dir / "link.csv"));
-    ASSERT_FALSE(platform::copyFile(source, dir / "dangling.csv"));
-    EXPECT_TRUE(fs::is_symlink(dir / "link.csv") && fs::is_symlink(dir / "dangling.csv"));
-    EXPECT_EQ(readFile(dir / "real.csv"), kSource);
-    EXPECT_EQ(readFile(dir / "missing.csv"), kSource);
+    fs::create_directory(dir / "real");
+    fs::create_symlink("real/new.csv", dir / "dangling.csv");
+    fs::create_symlink("dangling.csv", dir / "chain.csv");
+    fs::create_symlink("real/old.csv", dir / "link.csv");
+    for (const auto& replace : replacers) {
+        fs::remove(dir / "real" / "new.csv");
+        writeFile(dir / "real" / "old.csv", kOld);
+        ASSERT_TRUE(replace(dir / "chain.csv") && replace(dir / "link.csv"));
+        EXPECT_EQ(readFile(dir / "real" / "new.csv"), kSource);
+        EXPECT_EQ(readFile(dir / "real" / "old.csv"), kSource);
+        EXPECT_EQ(entries(dir / "real"), (Names{"new.csv", "old.csv"}));
+        for (const char* link : {"dangling.csv", "chain.csv", "link.csv"})
+            EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    }
 }
 
-TEST_F(PosixFileOperations, CopyIntoDevicesAndPipes)
+TEST_F(PosixFiles, CopyIntoDevicesAndPipes)
 {
     const fs::path null = testsupport::makeDevice(dir, "null"), full = testsupport::makeDevice(dir, "full");
     if (null.empty() || full.empty())
@@ -209,7 +233,7 @@ TEST_F(PosixFileOperations, CopyIntoDevicesAndPipes)
 
 // Across file systems the old file goes only once the new one is on disk,
 // with its mode.
-TEST_F(PosixFileOperations, AMoveAcrossFileSystemsRemovesTheOldFileLast)
+TEST_F(PosixFiles, AMoveAcrossFileSystemsRemovesTheOldFileLast)
 {
     std::string whyNone;
     const fs::path other = testsupport::folderElsewhere(whyNone);
@@ -225,6 +249,108 @@ TEST_F(PosixFileOperations, AMoveAcrossFileSystemsRemovesTheOldFileLast)
     EXPECT_EQ(calls, (Names{"rename moved.csv", "fsync .moved.csv.*", "rename moved.csv",
                             "fsync " + other.filename().string(), "unlink source.csv",
                             "fsync " + dir.path().filename().string()}));
-    EXPECT_EQ(modeOf(to), 0604u);
+    EXPECT_EQ(statOf(to).st_mode & 07777, 0604u);
     fs::remove_all(other);
 }
+
+namespace {
+
+// The owner's write bit decides, whoever runs us (root too).
+TEST(SafeFileWriter, AReadOnlyFileIsRefusedAndKept)
+{
+    TempDir dir;
+    const auto target = dir / "kept.csv";
+    writeFile(target, "old");
+    fs::create_symlink("kept.csv", dir / "link.csv");
+    for (const auto mode : {0444, 0044, 0400}) {
+        ::chmod(target.c_str(), static_cast<mode_t>(mode));
+        for (const auto& name : {target, dir / "link.csv"}) {
+            const auto error = writeAll(name, "new");
+            ASSERT_TRUE(error) << std::oct << mode;
+            EXPECT_EQ(error->kind, WriteError::Kind::ReadOnly);
+            EXPECT_EQ(error->reason().rfind("「" + target.string() + "」 は読み取り専用", 0), 0u)
+                << error->reason();
+        }
+    }
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(entries(dir.path()), (Names{"kept.csv", "link.csv"}));
+    ::chmod(target.c_str(), 0200); // the owner may write: replaced
+    EXPECT_FALSE(writeAll(target, "new"));
+    EXPECT_EQ(readFile(target), "new");
+}
+
+// A pipe is written directly, once; nothing is made beside it. Nobody
+// reading it, it is refused at once unless the caller waits. So is an open
+// descriptor named as a path: opened again, a file behind it would be
+// written from its start instead of appended to.
+TEST(SafeFileWriter, PipesAndDescriptorNamesAreWrittenDirectly)
+{
+    TempDir dir;
+    const auto fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto unread = writeAll(fifo, "rows\r\n");
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->sysError, ENXIO);
+    EXPECT_NE(unread->reason().find("読み出す側のないパイプ"), std::string::npos)
+        << unread->reason();
+    std::string got;
+    std::thread reader([&] { got = readFile(fifo); });
+    SafeFileWriter writer; // waits for the reader to come
+    EXPECT_FALSE(writer.open(fifo, platform::PipeReader::Wait) || !writer.write("rows\r\n") ||
+                 writer.commit());
+    reader.join();
+    EXPECT_EQ(got, "rows\r\n");
+    EXPECT_EQ(entries(dir.path()), Names{"pipe"});
+
+    writeFile(dir / "log", "old\n");
+    const int fd = ::open((dir / "log").c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(writeAll("/proc/self/fd/" + std::to_string(fd), "new\n"));
+    ::close(fd);
+    EXPECT_EQ(readFile(dir / "log"), "old\nnew\n");
+}
+
+// Ended by a signal while writing, the writer leaves no temporary file.
+TEST(SafeFileWriter, ASignalRemovesTheTemporaryFile)
+{
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir dir;
+        writeFile(dir / "out.csv", "old");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            platform::removeTemporaryFilesOnSignals();
+            SafeFileWriter writer;
+            if (writer.open(dir / "out.csv"))
+                ::_exit(1);
+            writer.write("half");
+            ::raise(sig);
+            ::_exit(2);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "ends as the signal says, status " << status;
+        EXPECT_EQ(WTERMSIG(status), sig);
+        EXPECT_EQ(entries(dir.path()), Names{"out.csv"});
+        EXPECT_EQ(readFile(dir / "out.csv"), "old");
+    }
+}
+
+// Any name the file system takes, up to its 255 bytes: new, then replaced.
+// The hidden file beside it is named within that limit too.
+TEST(SafeFileWriter, NamesUpToTheLimit)
+{
+    TempDir dir;
+    std::string japanese;
+    for (int i = 0; i < 85; ++i)
+        japanese += "あ";
+    for (const std::string& name : {std::string(255, 'x'), japanese}) {
+        for (const char* rows : {"new", "replaced"}) {
+            const auto error = writeAll(dir / name, rows);
+            ASSERT_FALSE(error) << error->reason();
+        }
+        EXPECT_EQ(readFile(dir / name), "replaced");
+    }
+    EXPECT_EQ(entries(dir.path()), (Names{std::string(255, 'x'), japanese}));
+}
+
+} // namespace

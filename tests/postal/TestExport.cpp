@@ -1,12 +1,12 @@
 #include "ListLines.h"
+#include "postal/Catalogue.h"
 #include "postal/Export.h"
+#include "postal/ListCheck.h"
 #include "tests/support/System.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <optional>
 
 using postal::PostalList;
@@ -26,13 +26,6 @@ public:
     std::string out;
 };
 
-std::shared_ptr<const PostalList> parse(const std::string& bytes)
-{
-    auto result = PostalList::parse(bytes);
-    EXPECT_TRUE(result) << result.error->message();
-    return result.list;
-}
-
 PrefectureSet codes(std::initializer_list<int> jis)
 {
     PrefectureSet s;
@@ -41,10 +34,12 @@ PrefectureSet codes(std::initializer_list<int> jis)
     return s;
 }
 
-std::string exported(const PostalList& list, const PrefectureSet& chosen)
+std::string exported(const std::string& list, const PrefectureSet& chosen)
 {
+    auto parsed = PostalList::parse(list);
+    EXPECT_TRUE(parsed) << parsed.error->message();
     StringSink sink;
-    EXPECT_TRUE(postal::writeSelection(list, chosen, sink));
+    EXPECT_TRUE(parsed && postal::writeSelection(*parsed.list, chosen, sink));
     return sink.out;
 }
 
@@ -55,143 +50,96 @@ TEST(ExportSelection, RowsOfTheChosenCodesInListOrder)
 {
     const std::string a = line("02201"), b = line("03201", "岩1"), c = line("06201"),
                       d = line("03202", "岩2"), e = line("13101"), f = line("47201");
-    auto list = parse(a + b + c + d + e + f);
+    const std::string list = a + b + c + d + e + f;
     // Boxes 5 and 2 ticked: prefecture 03's rows come before 06's, as listed.
-    EXPECT_EQ(exported(*list, codes({6, 3})), b + c + d);
-    EXPECT_EQ(exported(*list, codes({3, 13})), b + d + e);
-    EXPECT_EQ(exported(*list, codes({47})), f);
-    EXPECT_EQ(exported(*list, codes({1, 2})), a) << "blocks 0 and 1 are not Hokkaido and Aomori";
-    EXPECT_EQ(exported(*list, codes({14})), "");
+    EXPECT_EQ(exported(list, codes({6, 3})), b + c + d);
+    EXPECT_EQ(exported(list, codes({3, 13})), b + d + e);
+    EXPECT_EQ(exported(list, codes({47})), f);
+    EXPECT_EQ(exported(list, codes({1, 2})), a) << "blocks 0 and 1 are not Hokkaido and Aomori";
+    EXPECT_EQ(exported(list, codes({14})), "");
 }
 
-TEST(ExportSelection, WritesTheListLayoutWhateverTheInputLooked)
+// Whatever the input looked like, every exported line is in the published
+// layout (fields 2-9 quoted, the rest not) and ends in CR LF.
+TEST(ExportSelection, WritesThePublishedLayout)
 {
-    // Field 1 quoted, field 3 unquoted, LF and lone CR line ends: the export
-    // writes the published layout with CR LF.
-    const std::string canonical = line("13101", "町, 丁目");
-    std::string odd = "\"13101\",\"060  \",0600000,\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
-                      "\"町, 丁目\",0,0,0,0,0,0";
-    auto list = parse(odd + "\n" + odd + "\r");
-    EXPECT_EQ(exported(*list, codes({13})), canonical + canonical);
+    const std::string town = "町, 丁目", canonical = line("13101", town);
+    const std::string quotedCode =
+        "\"13101\",\"060  \",0600000,\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
+        "\"町, 丁目\",0,0,0,0,0,0";
+    const std::string shifted =
+        "13101,060  ,\"0600000\",\"ﾐﾎﾝｹﾝ\",\"ﾐﾎﾝｼ\",\"ﾐﾎﾝﾁｮｳ\",\"見本県\",\"見本市\","
+        "\"町, 丁目\",\"0\",0,0,0,0,0\r\n";
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {quotedCode + "\n" + quotedCode + "\r", canonical + canonical},
+        {shifted, canonical},  // quoted one field to the right: the same count of quotes
+        {line("13101", town, "見本県", "\n") + canonical + canonical, canonical + canonical + canonical},
+    };
+    // clang-format on
+    for (const auto& [input, output] : cases)
+        EXPECT_EQ(exported(input, codes({13})), output) << input;
     std::string appended;
-    postal::appendExportLine(*list, 0, appended);
+    postal::appendExportLine(*PostalList::parse(quotedCode + "\n").list, 0, appended);
     EXPECT_EQ(appended, canonical);
 }
 
-class ExportToFile : public testing::Test
+// A device is written in place, nothing made beside it; one that refuses
+// the bytes (a full disk) is reported as such. (Refused names: the window's
+// and the command line's tests.)
+TEST(ExportToFile, DevicesAreWrittenInPlace)
 {
-protected:
     TempDir dir;
-    std::shared_ptr<const PostalList> list = parse(line("13101") + line("14101"));
-
-    std::vector<std::string> entries() const
-    {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-// Refusals at opening and at the end are both reported, and change nothing;
-// a device is written in place, nothing made beside it.
-TEST_F(ExportToFile, FailuresAreReportedAndChangeNothing)
-{
-    std::filesystem::create_directory(dir / "taken.csv");
-    const auto full = testsupport::makeDevice(dir, "full"), null = testsupport::makeDevice(dir, "null");
-    const std::pair<std::filesystem::path, std::optional<WriteError::Kind>> cases[] = {
-        {dir / "no-such-folder" / "out.csv", WriteError::Kind::FolderMissing},
-        {dir / "taken.csv", WriteError::Kind::NotAFile},
-        {full, WriteError::Kind::WriteFailed},
-        {null, std::nullopt}};
-    for (const auto& [target, kind] : cases) {
-        if (target.empty())
-            continue;  // no such device here
-        const auto error = postal::exportToFile(*list, codes({13}), target);
-        EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt, kind) << target;
-        if (error && target == full) {
-            EXPECT_NE(error->reason().find("空き容量"), std::string::npos);
-        }
-    }
-    std::vector<std::string> left{"taken.csv"};
-    for (const auto& device : {full, null}) {
-        if (device.parent_path() == dir.path()) {  // made here, not the system's own
-            left.push_back(device.filename().string());
-            EXPECT_TRUE(std::filesystem::is_character_file(device)) << device;
-        }
-    }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(entries(), left);
+    const auto list = PostalList::parse(line("13101") + line("14101")).list;
+    const auto full = testsupport::makeDevice(dir, "full"),
+               null = testsupport::makeDevice(dir, "null");
+    EXPECT_FALSE(postal::exportToFile(*list, codes({13}), null));
     if (full.empty())
         GTEST_SKIP() << "a full disk: " << testsupport::kNoDevice;
+    const auto error = postal::exportToFile(*list, codes({13}), full);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind, WriteError::Kind::WriteFailed);
+    EXPECT_NE(error->reason().find("空き容量"), std::string::npos) << error->reason();
+    EXPECT_EQ(testsupport::entries(dir.path()), (std::vector<std::string>{"full", "null"}));
+    EXPECT_TRUE(std::filesystem::is_character_file(full) &&
+                std::filesystem::is_character_file(null));
 }
 
-// A file-size limit makes the write fail part-way: the old file must stay
-// exactly as it was, nothing partial may remain, and the reason is told.
-TEST_F(ExportToFile, SizeLimitPartWayKeepsTheOldFile)
+TEST(Catalogue, FindsPrefecturesByNameOrCode)
 {
-    std::string big;
-    for (int i = 0; i < 2000; ++i)
-        big += line("13101");
-    auto bigList = parse(big);
-    const auto target = dir / "out.csv";
-    writeFile(target, "old content\r\n");
-
-    const auto failed = testsupport::underAFileSizeLimit(50000, [&] {
-        const auto error = postal::exportToFile(*bigList, codes({13}), target);
-        return testsupport::Outcome{error ? static_cast<int>(error->kind) : -1, error ? error->sysError : 0};
-    });
-    if (!failed)
-        GTEST_SKIP() << testsupport::kNoSizeLimit;
-    EXPECT_EQ(*failed, testsupport::Outcome(static_cast<int>(WriteError::Kind::WriteFailed), EFBIG));
-    EXPECT_EQ(readFile(target), "old content\r\n");
-    EXPECT_EQ(entries(), std::vector<std::string>{"out.csv"});
-}
-
-// The one-shot export writes while the list is still being checked: what it
-// keeps must equal the export from the checked rows, whatever the list.
-TEST_F(ExportToFile, WritingWhileCheckingKeepsOnlyWhatTheRowsSay)
-{
-    const std::string published = line("13101") + line("14101") + line("13102");
-    const std::string odd = "\"13103\",\"060  \",0600000,\"a\",\"b\",\"c\",\"d\",\"e\",\"f\",0,0,0,0,0,0\n";
-    for (const std::string& bytes : {published, published + odd, line("14101", "x", "y", "\n") + published}) {
-        writeFile(dir / "list.csv", bytes);
-        auto list = parse(bytes);
-        for (const PrefectureSet& chosen : {codes({13}), PrefectureSet::all()}) {
-            writeFile(dir / "out.csv", std::string(100000, 'x')); // replaced whole
-            ASSERT_TRUE(postal::exportListFile(dir / "list.csv", chosen, dir / "out.csv"));
-            EXPECT_EQ(readFile(dir / "out.csv"), exported(*list, chosen));
-        }
-    }
-    writeFile(dir / "list.csv", published + "13104,\"cut");
-    const auto refused = postal::exportListFile(dir / "list.csv", PrefectureSet::all(), dir / "out.csv");
-    ASSERT_TRUE(refused.loadError);
-    EXPECT_EQ(refused.loadError->line, 4u);
-    EXPECT_EQ(entries(), (std::vector<std::string>{"list.csv", "out.csv"})) << "no temporary file left";
+    // clang-format off
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"東京都", 12}, {"東京", 12}, {"13", 12},   {"01", 0},   {"47", 46},  {"沖縄", 46},
+        {"北海道", 0},  {"神奈川", 13}, {"北海", {}}, {"0", {}}, {"48", {}}, {"13a", {}}, {"", {}}};
+    // clang-format on
+    for (const auto& [text, index] : cases)
+        EXPECT_EQ(postal::findPrefecture(text), index) << text;
 }
 
 // Copied from the file as it was checked: the chosen rows where all of them
 // already are export lines; nothing, and nothing written, where a chosen row
 // must be rewritten, the list is damaged, or it changed since the check.
-TEST_F(ExportToFile, CopiedFromTheListFileAsChecked)
+TEST(ExportToFile, CopiedFromTheListFileAsChecked)
 {
-    const std::string published = line("01101") + line("13101") + line("13102") + line("14101") + line("47201");
-    const std::string lf14 = line("01101") + line("13101") + line("14101", "x", "y", "\n") + line("47201");
+    TempDir dir;
+    const std::string published =
+        line("01101") + line("13101") + line("13102") + line("14101") + line("47201");
+    const std::string lf14 =
+        line("01101") + line("13101") + line("14101", "x", "y", "\n") + line("47201");
     const auto target = dir / "out.csv";
     for (const std::string& bytes : {published, lf14}) {
         writeFile(dir / "list.csv", bytes);
         const auto spans = postal::checkListFile(dir / "list.csv");
         ASSERT_TRUE(spans);
-        auto list = parse(bytes);
-        for (const PrefectureSet& chosen : {codes({13}), codes({1, 47}), codes({13, 14}), PrefectureSet::all()}) {
+        for (const PrefectureSet& chosen :
+             {codes({13}), codes({1, 47}), codes({13, 14}), PrefectureSet::all()}) {
             std::filesystem::remove(target);
             const bool rewritten = bytes == lf14 && chosen.contains(14);
             const auto copied = postal::exportByCopy(dir / "list.csv", *spans, chosen, target);
             ASSERT_EQ(bool(copied), !rewritten);
             if (copied) {
                 EXPECT_FALSE(copied->error);
-                EXPECT_EQ(readFile(target), exported(*list, chosen));
+                EXPECT_EQ(readFile(target), exported(bytes, chosen));
             }
         }
     }
@@ -203,7 +151,8 @@ TEST_F(ExportToFile, CopiedFromTheListFileAsChecked)
     EXPECT_FALSE(postal::exportByCopy(dir / "list.csv", *spans, PrefectureSet::all(), target));
     writeFile(dir / "list.csv", published + "13104,\"cut");
     EXPECT_FALSE(postal::checkListFile(dir / "list.csv"));
-    EXPECT_EQ(entries(), std::vector<std::string>{"list.csv"}) << "nothing written, no temporary file left";
+    EXPECT_EQ(testsupport::entries(dir.path()), std::vector<std::string>{"list.csv"})
+        << "nothing written, no temporary file left";
 }
 
 } // namespace

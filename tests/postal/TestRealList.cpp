@@ -1,4 +1,5 @@
-// The published list itself, unzipped at run time.
+// The published list itself, unzipped at run time (its export is checked
+// through the window and the command-line export).
 #include "postal/Export.h"
 #include "tests/support/RealList.h"
 #include "tests/support/TempDir.h"
@@ -6,43 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <sstream>
 
-using postal::PostalList;
-
-namespace {
-
-class RealList : public testing::Test
+// One run per prefecture, in code order, each in the published layout; and
+// every row formatted field by field gives the file's own bytes.
+TEST(RealList, LoadsEveryRowInThePublishedLayout)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        std::string why;
-        auto path = testsupport::realList(&why);
-        if (!path) {
-            skipReason_ = new std::string(why);
-            return;
-        }
-        bytes_ = new std::string(testsupport::readFile(*path));
-        auto loaded = PostalList::load(*path);
-        ASSERT_TRUE(loaded) << loaded.error->message();
-        list_ = new std::shared_ptr<const PostalList>(loaded.list);
-    }
-    void SetUp() override
-    {
-        if (skipReason_)
-            GTEST_SKIP() << *skipReason_;
-    }
-    static inline std::string* skipReason_ = nullptr;
-    static inline std::string* bytes_ = nullptr;
-    static inline std::shared_ptr<const PostalList>* list_ = nullptr;
-};
-
-TEST_F(RealList, LoadsEveryRowWithItsPrefecture)
-{
-    const PostalList& list = **list_;
+    std::string why;
+    const auto path = testsupport::realList(&why);
+    if (!path)
+        GTEST_SKIP() << why;
+    const auto loaded = postal::PostalList::load(*path);
+    ASSERT_TRUE(loaded) << loaded.error->message();
+    const postal::PostalList& list = *loaded.list;
     EXPECT_EQ(list.rowCount(), 124822u);
-    ASSERT_EQ(list.runs().size(), 47u) << "one block per prefecture, in code order";
+    ASSERT_EQ(list.runs().size(), 47u);
     // Rows per prefecture as published in this edition.
     const std::array<std::uint32_t, 47> rows = {
         8201, 2518, 2077, 3420, 2161, 1968, 3978, 2868, 1839, 1501, 2977, 3612, 4165, 2302, 5455, 3261,
@@ -54,42 +32,8 @@ TEST_F(RealList, LoadsEveryRowWithItsPrefecture)
         EXPECT_EQ(run.endRow - run.firstRow, rows[k]) << "prefecture " << k + 1;
         EXPECT_TRUE(run.verbatim);
     }
-}
-
-TEST_F(RealList, AllFortySevenIsTheListItself)
-{
-    testsupport::TempDir dir;
-    ASSERT_FALSE(postal::exportToFile(**list_, postal::PrefectureSet::all(), dir / "all.csv"));
-    EXPECT_TRUE(testsupport::readFile(dir / "all.csv") == *bytes_);
-}
-
-TEST_F(RealList, TokyoAndKanagawaAreTheLinesStartingWith13Or14)
-{
-    std::string expected;
-    std::istringstream in(*bytes_);
-    for (std::string l; std::getline(in, l);)
-        if (l.rfind("13", 0) == 0 || l.rfind("14", 0) == 0)
-            expected += l + "\n";
-    postal::PrefectureSet chosen;
-    chosen.add(14);
-    chosen.add(13);
-    testsupport::TempDir dir;
-    ASSERT_FALSE(postal::exportToFile(**list_, chosen, dir / "kanto.csv"));
-    const std::string got = testsupport::readFile(dir / "kanto.csv");
-    EXPECT_EQ(got.size(), expected.size());
-    EXPECT_TRUE(got == expected);
-}
-
-// Field-by-field formatting of every row gives the same bytes as the fast
-// path that copies spans of the file.
-TEST_F(RealList, FormattedLinesEqualTheFileLines)
-{
-    const PostalList& list = **list_;
     std::string formatted;
-    formatted.reserve(bytes_->size());
     for (std::size_t row = 0; row < list.rowCount(); ++row)
         postal::appendExportLine(list, row, formatted);
-    EXPECT_TRUE(formatted == *bytes_);
+    EXPECT_TRUE(formatted == testsupport::readFile(*path));
 }
-
-} // namespace

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
@@ -23,5 +24,7 @@ private:
 
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
+// The names in `folder`, sorted, in UTF-8: what a failure must leave as it was.
+std::vector<std::string> entries(const std::filesystem::path& folder);
 
 } // namespace testsupport

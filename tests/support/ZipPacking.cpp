@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace testsupport {
 
 void packZip(const std::filesystem::path& path, const std::vector<PackedEntry>& entries)
@@ -46,14 +44,6 @@ void patchFirstEntry(const std::filesystem::path& path, ZipField field, std::uin
     ASSERT_NE(central, std::string::npos);
     put(central + (field == ZipField::Crc ? 16 : 24));
     writeFile(path, bytes);
-}
-
-std::uint32_t firstEntryField(const std::filesystem::path& path, ZipField field)
-{
-    const std::string bytes = readFile(path);
-    std::uint32_t v = 0;
-    std::memcpy(&v, bytes.data() + (field == ZipField::Crc ? 14 : 22), 4);
-    return v;
 }
 
 std::optional<std::filesystem::path> realListZip(std::string* whyMissing)

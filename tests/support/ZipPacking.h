@@ -26,7 +26,6 @@ void packZip(const std::filesystem::path& path, const std::vector<PackedEntry>& 
 // its central directory record, so the archive stays self-consistent.
 enum class ZipField { Crc, Size };
 void patchFirstEntry(const std::filesystem::path& path, ZipField field, std::uint32_t value);
-std::uint32_t firstEntryField(const std::filesystem::path& path, ZipField field);
 
 // The published ken_all.zip. Empty, with `whyMissing` set, when it is not on
 // this machine.

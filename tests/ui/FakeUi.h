@@ -72,7 +72,6 @@ public:
         time = time.addMSecs(end - elapsed_);
         elapsed_ = end;
     }
-    int pendingCount() const { return int(pending_.size()); }
 
 private:
     struct Call
@@ -104,14 +103,12 @@ class RecordingHelp : public ui::Help
 {
 public:
     QStringList shown;      // "index", "contents", "context 10025"
-    QList<int> contexts;    // the context numbers asked for, in order
     QList<QWidget*> owners; // the asking window of each context help
     void showIndex(QWidget*) override { shown << "index"; }
     void showContents(QWidget*) override { shown << "contents"; }
     void showContext(QWidget* owner, int number) override
     {
         shown << QStringLiteral("context %1").arg(number);
-        contexts << number;
         owners << owner;
     }
 };

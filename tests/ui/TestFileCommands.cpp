@@ -1,6 +1,6 @@
-// The copy, rename and delete commands from the main window on real files:
-// what the chooser is asked, what the dialogs show, what the user is told,
-// and which files exist afterwards.
+// The save, copy, rename and delete commands from the main window on real
+// files: what the chooser is asked, what the dialogs show, what the user is
+// told, and which files exist afterwards.
 
 #include "ModalDialogs.h"
 #include "RunningProgram.h"
@@ -10,29 +10,59 @@
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testsupport::ModalDialogs;
 using testsupport::readFile;
 using testsupport::writeFile;
 
-Q_DECLARE_METATYPE(ui::MessageIcon)
-
 namespace {
 
 const std::string kList = "13101,\"100  \",\"1000000\"\r\n";
 const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
-const QString kTwoEntries = QStringLiteral("郵便番号一覧ﾌｧｲﾙ(*.CSV)|*.CSV|すべてのﾌｧｲﾙ(*.*)|*.*");
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
+const std::string kSaved =
+    testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
 
 QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
-QColor backgroundColour(const QWidget* w) { return w->palette().color(w->backgroundRole()); }
+
+// OK with a typed text in the copy or rename dialog. Where the dialog stays
+// for a correction, a second OK with "second.csv" goes ahead.
+struct Typed
+{
+    QString command; // "copy" or "rename"
+    QString typed;   // "<dir>" is the test's folder
+    ui::MessageIcon icon;
+    QString text;      // the whole text, or how a warning starts
+    QString reason;    // part of a warning's reason
+    QString focus;     // after the message; empty: the dialog closed
+    QStringList files; // afterwards, name=content: L the list, O the other
+};
+
+// What the save command shows, and the file it leaves.
+struct Save
+{
+    QString answer; // the chooser's, in the program folder; empty cancels
+    QString ticked; // the boxes: "all", none, or their indexes
+    QString title;  // of the one box shown; empty: none
+    ui::MessageIcon icon;
+    QString text; // how the text starts
+    bool listLoaded;
+    QString reason; // the text holds it too
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(ui::MessageIcon)
+Q_DECLARE_METATYPE(Typed)
+Q_DECLARE_METATYPE(Save)
 
 class TestFileCommands : public QObject
 {
@@ -41,24 +71,23 @@ class TestFileCommands : public QObject
 private slots:
     void init();
     void cleanup() { fs::current_path(oldCurrent_); }
-    void choosers_data();
-    void choosers();
     void dialogsLook_data();
     void dialogsLook();
-    void longName_data();
-    void longName();
     void okOutcome_data();
     void okOutcome();
     void deleteCommand_data();
     void deleteCommand();
+    void save_data();
+    void save();
 
 private:
+    void start(const std::optional<fs::path>& list);
     void run(const QString& command) { testsupport::runCommand(*window_, command); }
     // Path text for a name in the test's folder.
     QString at(const QString& name) const { return ui::fromPath(dir_->path()) + "/" + name; }
 
     std::optional<testsupport::TempDir> dir_;
-    std::optional<testsupport::TempDir> listDir_;
+    testsupport::TempDir listDir_;
     std::optional<testsupport::MemorySettingsStore> store_;
     std::optional<testsupport::RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
@@ -68,138 +97,97 @@ private:
 
 void TestFileCommands::init()
 {
-    program_.reset();
     dir_.emplace();
-    store_.emplace();
     source_ = dir_->path() / "kanto.csv";
     writeFile(source_, kList);
     writeFile(dir_->path() / "other.csv", kOther);
     fs::create_directory(dir_->path() / "sub");
     // A list loaded, so the export asks for a file too.
-    listDir_.emplace();
-    writeFile(*listDir_ / "ken_all.csv", testlines::line("13101"));
-    program_.emplace(*store_, dir_->path(), *listDir_ / "ken_all.csv");
-    window_ = &program_->open();
+    writeFile(listDir_ / "ken_all.csv", kSaved);
+    start(listDir_ / "ken_all.csv");
     // A bare name lands in the current folder: the test's own.
     oldCurrent_ = fs::current_path();
     fs::current_path(dir_->path());
 }
 
-// Each command prepares the shared chooser its own way, the rename keeping
-// the filter the last command left; a cancel ends it with no dialog and no
-// message, and an empty selected-file name.
-void TestFileCommands::choosers_data()
+void TestFileCommands::start(const std::optional<fs::path>& list)
 {
-    QTest::addColumn<QString>("before"); // a command whose chooser was cancelled
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("filter");
-    const QString copy = "ｺﾋﾟｰするﾌｧｲﾙを選択", rename = "名前を変更するﾌｧｲﾙを選択";
-    QTest::newRow("copy") << "" << "mnuEditCopy" << copy << kCsvOnly;
-    QTest::newRow("delete") << "" << "mnuEditDelete" << "削除するﾌｧｲﾙを選択" << kCsvOnly;
-    QTest::newRow("rename, first") << "" << "mnuEditRename" << rename << kTwoEntries;
-    QTest::newRow("rename again") << "mnuEditRename" << "mnuEditRename" << rename << kTwoEntries;
-    QTest::newRow("rename after the export") << "mnuFileSave" << "mnuEditRename" << rename << kCsvOnly;
-    QTest::newRow("rename after a copy") << "mnuEditCopy" << "mnuEditRename" << rename << kCsvOnly;
-    QTest::newRow("rename after a delete") << "mnuEditDelete" << "mnuEditRename" << rename << kCsvOnly;
-}
-
-void TestFileCommands::choosers()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, command);
-    QFETCH(QString, title);
-    QFETCH(QString, filter);
-    if (!before.isEmpty())
-        run(before);
-    program_->state->setSelectedFile("/earlier/choice.csv");
-    window_->commonDialog().setFileName("/earlier/choice.csv");
-    ModalDialogs dialogs;
-    run(command);
-
-    QCOMPARE(program_->fake.files.asked.size(), before.isEmpty() ? 1 : 2);
-    const ui::FileDialogRequest& asked = program_->fake.files.asked.last();
-    QCOMPARE(asked.mode, ui::FileDialogMode::Open);
-    QCOMPARE(asked.title, title);
-    QCOMPARE(asked.filter, filter);
-    QCOMPARE(asked.folder, ui::fromPath(dir_->path())); // the program's folder
-    QCOMPARE(asked.fileName, QString());
-    QVERIFY(program_->state->selectedFile().empty());
-    QVERIFY(dialogs.shown.isEmpty() && program_->fake.messages.shown.isEmpty());
+    program_.reset();
+    store_.emplace();
+    program_.emplace(*store_, dir_->path(), list);
+    window_ = &program_->open();
 }
 
 void TestFileCommands::dialogsLook_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("objectName");
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("caption"); // objectName|title
+    QTest::addColumn<QString>("name");    // of the file chosen, in `sub`: @ stands for it below
     // objectName|text|tooltip|colour: y yellow, l light yellow; a capital for the
     // name display and the text box, on dark grey in the fixed-pitch face.
     QTest::addColumn<QStringList>("widgets");
     QTest::addColumn<int>("context");   // of its help page
     QTest::addColumn<bool>("closeBox"); // how it is left; else キャンセル
-    QTest::newRow("copy, キャンセル") << "mnuEditCopy" << "FILESCOPY" << "ファイルのコピー"
-                          << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
-                                         "Label2|コピー元| コピー元 |l",
-                                         "Label3|東京 23区.csv| ｺﾋﾟｰ元 |L",
-                                         "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
-                          << 10019 << false;
-    QTest::newRow("rename, close box") << "mnuEditRename" << "RENAME" << "ﾌｧｲﾙ名の変更"
-                            << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y",
-                                           "Label3|元の名前| 元の名前 |l",
-                                           "Label2|東京 23区.csv| 元の名前 |L",
-                                           "Label4|新しい名前| 新しい名前 |y",
-                                           "Text1|| 新しい名前 |Y"}
-                            << 10020 << true;
+    // clang-format off
+    QTest::newRow("copy, キャンセル")
+        << "mnuEditCopy" << "FILESCOPY|ファイルのコピー" << "東京 23区.csv"
+        << QStringList{"Label1|ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label2|コピー元| コピー元 |l",
+                       "Label3|@| ｺﾋﾟｰ元 |L", "Label4|コピー先| コピー先 |y", "Text1|| ｺﾋﾟｰ先 |Y"}
+        << 10019 << false;
+    QTest::newRow("rename, close box")
+        << "mnuEditRename" << "RENAME|ﾌｧｲﾙ名の変更" << QString(200, 'x') + ".csv"
+        << QStringList{"Label1|新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。||y", "Label3|元の名前| 元の名前 |l",
+                       "Label2|@| 元の名前 |L", "Label4|新しい名前| 新しい名前 |y", "Text1|| 新しい名前 |Y"}
+        << 10020 << true;
+    // clang-format on
 }
 
-// What each dialog shows, the keyboard in it, its help page, and leaving it.
+// What each dialog shows (its frame and buttons are the region dialog's),
+// the keyboard in it, its help page, and leaving it.
+// The name display shows the file's name, never its folder; a long one
+// keeps the dialog to the width of its text box, and on the screen:
+// shortened in its middle, whole in the tooltip under the tooltip's own text.
 void TestFileCommands::dialogsLook()
 {
     QFETCH(QString, command);
-    QFETCH(QString, objectName);
     QFETCH(QString, caption);
+    QFETCH(QString, name);
     QFETCH(QStringList, widgets);
     QFETCH(int, context);
     QFETCH(bool, closeBox);
     const QColor yellow(255, 255, 0), lightYellow(255, 255, 128), darkGrey(64, 64, 64);
     const QString fixedFamily = ui::japaneseFamily(QStringLiteral("ＭＳ ゴシック"));
 
-    // The name display shows the file's name, never its folder.
-    writeFile(dir_->path() / "sub" / "東京 23区.csv", kList);
-    program_->fake.files.answers.enqueue(at("sub/東京 23区.csv"));
+    writeFile(dir_->path() / "sub" / ui::toPath(name), kList);
+    program_->fake.files.answers.enqueue(at("sub/" + name));
     QStringList visited;
     bool keptOpen = false;
     QDialog* shownDialog = nullptr;
     ModalDialogs dialogs([&](QDialog* dialog) {
         shownDialog = dialog;
-        QCOMPARE(dialog->objectName(), objectName);
-        QCOMPARE(dialog->windowTitle(), caption);
-        QCOMPARE(dialog->palette().color(QPalette::Window), QColor(128, 128, 128));
-        QCOMPARE(dialog->windowType(), Qt::Dialog);
-        QVERIFY(!(dialog->windowFlags() &
-                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QCOMPARE(dialog->objectName() + "|" + dialog->windowTitle(), caption);
         for (const QString& row : widgets) {
             const QStringList f = row.split('|');
             auto* widget = dialog->findChild<QWidget*>(f[0]);
             QVERIFY2(widget, qPrintable(f[0]));
             const bool boxed = f[3][0].isUpper();
-            QCOMPARE(widget->property("text").toString(), f[1]);
-            QCOMPARE(widget->toolTip(), f[2]);
+            const QString text = widget->property("text").toString(),
+                          tip = widget->toolTip().remove(QChar(0x200B));
+            if (f[1] == "@" && name.size() > 100) {
+                QVERIFY(text.startsWith("xxx") && text.endsWith("xx.csv") &&
+                        text.contains(QChar(0x2026)));
+                QVERIFY(widget->sizeHint().width() <=
+                        dialog->findChild<QLineEdit*>("Text1")->width());
+                QVERIFY(dialog->frameGeometry().width() <= program_->fake.screen.pixels.width());
+                QCOMPARE(tip, f[2] + "\n" + name);
+            } else {
+                QCOMPARE(text + "|" + tip, (f[1] == "@" ? name : f[1]) + "|" + f[2]);
+            }
             QCOMPARE(textColour(widget), f[3].toLower() == "y" ? yellow : lightYellow);
             QCOMPARE(widget->font().family() == fixedFamily, boxed);
-            if (boxed)
-                QCOMPARE(backgroundColour(widget), darkGrey);
+            QVERIFY(!boxed || widget->palette().color(widget->backgroundRole()) == darkGrey);
             if (auto* label = qobject_cast<QLabel*>(widget); label && boxed)
                 QVERIFY(label->frameStyle() != QFrame::NoFrame);
-        }
-        const QStringList buttons{"OK", "キャンセル", "ヘルプ"};
-        for (int i = 0; i < 3; ++i) {
-            auto* button = dialog->findChild<QPushButton*>(QString("Command1_%1").arg(i));
-            QCOMPARE(button->text(), buttons[i]);
-            QCOMPARE(button->toolTip(), " " + buttons[i] + " ");
-            QVERIFY(!button->isDefault() && !button->autoDefault());
         }
         // The text box has the focus; Tab goes on to the three buttons.
         QApplication::setActiveWindow(dialog);
@@ -225,135 +213,83 @@ void TestFileCommands::dialogsLook()
             dialog->findChild<QPushButton*>("Command1_1")->click();
     });
     run(command);
-    QCOMPARE(dialogs.shown, QStringList{objectName});
+    QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(visited, (QStringList{"Text1", "Command1_0", "Command1_1", "Command1_2", "Text1"}));
     QVERIFY(keptOpen);
-    QCOMPARE(program_->fake.help.contexts, QList<int>{context});
+    QCOMPARE(program_->fake.help.shown, QStringList{QStringLiteral("context %1").arg(context)});
     QCOMPARE(program_->fake.help.owners, QList<QWidget*>{shownDialog});
     QVERIFY(program_->fake.messages.shown.isEmpty());
-    QCOMPARE(readFile(dir_->path() / "sub" / "東京 23区.csv"), kList);
+    QCOMPARE(readFile(dir_->path() / "sub" / ui::toPath(name)), kList);
     QVERIFY(!fs::exists(dir_->path() / "other.csv ") && !fs::exists(dir_->path() / "sub" / "other.csv "));
-    QCOMPARE(program_->state->selectedFile(), dir_->path() / "sub" / "東京 23区.csv");
+    QCOMPARE(program_->state->selectedFile(), dir_->path() / "sub" / ui::toPath(name));
 }
 
-void TestFileCommands::longName_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("display");
-    QTest::addColumn<QString>("tooltip");
-    QTest::newRow("copy") << "mnuEditCopy" << "Label3" << " ｺﾋﾟｰ元 ";
-    QTest::newRow("rename") << "mnuEditRename" << "Label2" << " 元の名前 ";
-}
-
-// A 204-character name keeps the dialog to the width of its text box, and
-// on the screen: shortened in its middle, whole in the tooltip under the
-// tooltip's own text.
-void TestFileCommands::longName()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, display);
-    QFETCH(QString, tooltip);
-    const QString name = QString(200, 'x') + ".csv";
-    writeFile(dir_->path() / ui::toPath(name), kList);
-    program_->fake.files.answers.enqueue(at(name));
-    ModalDialogs dialogs([&](QDialog* dialog) {
-        auto* shown = dialog->findChild<QLabel*>(display);
-        QVERIFY(dialog->frameGeometry().width() <= program_->fake.screen.pixels.width());
-        QVERIFY(shown->sizeHint().width() <= dialog->findChild<QLineEdit*>("Text1")->width());
-        QVERIFY(shown->text().startsWith("xxx") && shown->text().endsWith("xx.csv"));
-        QVERIFY(shown->text().contains(QChar(0x2026)));
-        QCOMPARE(shown->toolTip().remove(QChar(0x200B)), tooltip + "\n" + name);
-    });
-    run(command);
-    QCOMPARE(dialogs.shown.size(), 1);
-}
-
-// OK with a typed text: what the user is told, and where the focus is when the
-// dialog stays for a correction; there a second OK with "second.csv" goes
-// ahead. "files" are those in the folder afterwards; "<dir>" is the folder.
 void TestFileCommands::okOutcome_data()
 {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<ui::MessageIcon>("icon");
-    QTest::addColumn<QString>("text");      // the whole text, or how a warning starts
-    QTest::addColumn<QString>("reason");    // part of a warning's reason
-    QTest::addColumn<QString>("focus");     // after the message; empty: the dialog closed
-    QTest::addColumn<QStringList>("files"); // name=content: L the list, O the other
+    QTest::addColumn<Typed>("typed");
     const auto info = ui::MessageIcon::Information;
     const auto warning = ui::MessageIcon::Warning;
-    const QString copied = QStringLiteral("ファイルをコピーしました。　");
-    const QString notCopied = QStringLiteral("ファイルをコピーできませんでした。　\n\n");
-    const QString renamed = QStringLiteral("ﾌｧｲﾙ名を変更しました。　");
-    const QString notRenamed = QStringLiteral("ﾌｧｲﾙ名を変更できませんでした。　\n\n");
+    const QString copied = "ファイルをコピーしました。　",
+                  notCopied = "ファイルをコピーできませんでした。　\n\n";
+    const QString renamed = "ﾌｧｲﾙ名を変更しました。　",
+                  notRenamed = "ﾌｧｲﾙ名を変更できませんでした。　\n\n";
     const QStringList copiedToSecond{"kanto.csv=L", "other.csv=O", "second.csv=L"};
     const QStringList renamedToSecond{"other.csv=O", "second.csv=L"};
-
+    const QString tooLong = QString(300, 'x');
+    // clang-format off
     QTest::newRow("copy, bare name, no extension added")
-        << "copy" << "kanto2" << info << copied << "" << ""
-        << QStringList{"kanto.csv=L", "kanto2=L", "other.csv=O"};
-    QTest::newRow("copy, only blanks") << "copy" << "  " << info << copied << "" << ""
-                                       << QStringList{"  =L", "kanto.csv=L", "other.csv=O"};
-    QTest::newRow("copy, with folder") << "copy" << "<dir>/sub/k.csv" << info << copied << "" << ""
-                                       << QStringList{"kanto.csv=L", "other.csv=O", "sub/k.csv=L"};
-    QTest::newRow("copy, replaces without asking") << "copy" << "other.csv" << info << copied << ""
-                                                   << "" << QStringList{"kanto.csv=L", "other.csv=L"};
+        << Typed{"copy", "kanto2", info, copied, "", "", {"kanto.csv=L", "kanto2=L", "other.csv=O"}};
+    QTest::newRow("copy, with folder")
+        << Typed{"copy", "<dir>/sub/k.csv", info, copied, "", "", {"kanto.csv=L", "other.csv=O", "sub/k.csv=L"}};
+    QTest::newRow("copy, replaces without asking") << Typed{"copy", "other.csv", info, copied, "", "", {"kanto.csv=L", "other.csv=L"}};
     QTest::newRow("copy, nothing typed")
-        << "copy" << "" << info << "コピー先が入力されていません。　" << "" << "Command1_0"
-        << copiedToSecond;
-    QTest::newRow("copy onto itself") << "copy" << "<dir>/sub/../kanto.csv" << warning << notCopied
-                                      << "コピー元のファイルそのもの" << "Text1" << copiedToSecond;
-    QTest::newRow("copy, folder missing") << "copy" << "nowhere/k.csv" << warning << notCopied
-                                          << "フォルダ「nowhere」がありません" << "Text1"
-                                          << copiedToSecond;
-    QTest::newRow("copy, a folder in the way") << "copy" << "sub" << warning << notCopied
-                                               << "「sub」はフォルダです" << "Text1" << copiedToSecond;
+        << Typed{"copy", "", info, "コピー先が入力されていません。　", "", "Command1_0", copiedToSecond};
+    QTest::newRow("copy onto itself")
+        << Typed{"copy", "<dir>/sub/../kanto.csv", warning, notCopied, "コピー元のファイルそのもの", "Text1", copiedToSecond};
+    QTest::newRow("copy, folder missing")
+        << Typed{"copy", "nowhere/k.csv", warning, notCopied, "フォルダ「nowhere」がありません", "Text1", copiedToSecond};
+    QTest::newRow("copy, a folder in the way")
+        << Typed{"copy", "sub", warning, notCopied, "「sub」はフォルダです", "Text1", copiedToSecond};
     QTest::newRow("copy onto a read-only file")
-        << "copy" << "locked.csv" << warning << notCopied << "「locked.csv」は書き込みが禁止されたファイルです"
-        << "Text1" << QStringList{"kanto.csv=L", "locked.csv=O", "other.csv=O", "second.csv=L"};
-    QTest::newRow("copy, disk full") << "copy" << "full" << warning << notCopied << "空き容量"
-                                     << "Text1" << copiedToSecond;
-    QTest::newRow("rename, bare name") << "rename" << "kanto2" << info << renamed << "" << ""
-                                       << QStringList{"kanto2=L", "other.csv=O"};
-    QTest::newRow("rename, into a folder") << "rename" << "<dir>/sub/k.csv" << info << renamed << ""
-                                           << "" << QStringList{"other.csv=O", "sub/k.csv=L"};
+        << Typed{"copy", "locked.csv", warning, notCopied, "「locked.csv」は書き込みが禁止されたファイルです", "Text1",
+                 {"kanto.csv=L", "locked.csv=O", "other.csv=O", "second.csv=L"}};
+    QTest::newRow("copy, disk full") << Typed{"copy", "full", warning, notCopied, "空き容量", "Text1", copiedToSecond};
+    QTest::newRow("rename, bare name") << Typed{"rename", "kanto2", info, renamed, "", "", {"kanto2=L", "other.csv=O"}};
+    QTest::newRow("rename, into a folder")
+        << Typed{"rename", "<dir>/sub/k.csv", info, renamed, "", "", {"other.csv=O", "sub/k.csv=L"}};
     QTest::newRow("rename, nothing typed")
-        << "rename" << "" << info << "新しい名前が入力されていません。　" << "" << "Text1"
-        << renamedToSecond;
+        << Typed{"rename", "", info, "新しい名前が入力されていません。　", "", "Text1", renamedToSecond};
     QTest::newRow("rename onto an existing file")
-        << "rename" << "other.csv" << warning << notRenamed
-        << "「other.csv」という名前のファイルまたはフォルダが既にあります" << "Text1" << renamedToSecond;
-    QTest::newRow("rename onto a folder") << "rename" << "sub" << warning << notRenamed
-                                          << "既にあります" << "Text1" << renamedToSecond;
-    QTest::newRow("rename, folder missing") << "rename" << "nowhere/k.csv" << warning << notRenamed
-                                            << "フォルダ「nowhere」がありません" << "Text1"
-                                            << renamedToSecond;
+        << Typed{"rename", "other.csv", warning, notRenamed, "「other.csv」という名前のファイルまたはフォルダが既にあります",
+                 "Text1", renamedToSecond};
+    QTest::newRow("rename, folder missing")
+        << Typed{"rename", "nowhere/k.csv", warning, notRenamed, "フォルダ「nowhere」がありません", "Text1", renamedToSecond};
+    QTest::newRow("rename, a name too long for the disk")
+        << Typed{"rename", tooLong, warning, notRenamed, "「" + tooLong + "」という名前にできません（", "Text1", renamedToSecond};
+    // clang-format on
 }
 
+// OK with a typed text: what the user is told, and where the focus is when
+// the dialog stays for a correction.
 void TestFileCommands::okOutcome()
 {
-    QFETCH(QString, command);
-    QFETCH(QString, typed);
-    QFETCH(ui::MessageIcon, icon);
-    QFETCH(QString, text);
-    QFETCH(QString, reason);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, files);
-    typed.replace("<dir>", ui::fromPath(dir_->path()));
-    if (typed == "locked.csv") { // read-only, and so left alone
+    QFETCH(Typed, typed);
+    QString text = typed.typed;
+    text.replace("<dir>", ui::fromPath(dir_->path()));
+    if (text == "locked.csv") { // read-only, and so left alone
         writeFile(dir_->path() / "locked.csv", kOther);
         fs::permissions(dir_->path() / "locked.csv", fs::perms(0444));
     }
-    if (typed == "full" && testsupport::makeDevice(*dir_, "full").empty())
+    if (text == "full" && testsupport::makeDevice(*dir_, "full").empty())
         QSKIP(testsupport::kNoDevice);
-    const QString title = command == "copy" ? "複写確認" : "変更確認";
+    const QString title = typed.command == "copy" ? "複写確認" : "変更確認";
     program_->fake.files.answers.enqueue(ui::fromPath(source_));
 
     QString textAfter, focusAfter;
     ModalDialogs dialogs([&](QDialog* dialog) {
         auto* box = dialog->findChild<QLineEdit*>("Text1");
         auto* ok = dialog->findChild<QPushButton*>("Command1_0");
-        QTest::keyClicks(box, typed);
+        box->setText(text);
         ok->setFocus();
         ok->click();
         if (!dialog->isVisible())
@@ -363,27 +299,25 @@ void TestFileCommands::okOutcome()
         box->setText("second.csv");
         ok->click();
     });
-    run(command == "copy" ? "mnuEditCopy" : "mnuEditRename");
+    run(typed.command == "copy" ? "mnuEditCopy" : "mnuEditRename");
 
     const auto& shown = program_->fake.messages.shown;
-    QCOMPARE(shown.size(), focus.isEmpty() ? 1 : 2);
-    QCOMPARE(shown[0].title, typed.isEmpty() ? QStringLiteral("入力確認") : title);
-    QCOMPARE(shown[0].icon, icon);
+    QCOMPARE(shown.size(), typed.focus.isEmpty() ? 1 : 2);
+    QCOMPARE(shown[0].title, text.isEmpty() ? QStringLiteral("入力確認") : title);
+    QCOMPARE(shown[0].icon, typed.icon);
     QCOMPARE(shown[0].buttons, ui::MessageButtons::Ok);
-    if (reason.isEmpty()) {
-        QCOMPARE(shown[0].text, text);
+    if (typed.reason.isEmpty()) {
+        QCOMPARE(shown[0].text, typed.text);
     } else { // the reason, in the program's style
-        QVERIFY2(shown[0].text.startsWith(text), qPrintable(shown[0].text));
-        QVERIFY2(shown[0].text.contains(reason), qPrintable(shown[0].text));
-        QVERIFY(shown[0].text.endsWith(QStringLiteral("。　")));
+        QVERIFY2(shown[0].text.startsWith(typed.text) && shown[0].text.contains(typed.reason) &&
+                     shown[0].text.endsWith(QStringLiteral("。　")),
+                 qPrintable(shown[0].text));
     }
-    QCOMPARE(focusAfter, focus);
-    if (!focus.isEmpty()) {
-        QCOMPARE(textAfter, typed);
-        QCOMPARE(shown[1].title, title);
-        QCOMPARE(shown[1].icon, ui::MessageIcon::Information);
+    QCOMPARE(focusAfter, typed.focus);
+    if (!typed.focus.isEmpty()) {
+        QCOMPARE(textAfter, text);
+        QVERIFY(shown[1].title == title && shown[1].icon == ui::MessageIcon::Information);
     }
-
     QStringList found;
     for (const auto& entry : fs::recursive_directory_iterator(dir_->path())) {
         if (!entry.is_regular_file())
@@ -393,7 +327,7 @@ void TestFileCommands::okOutcome()
                      (content == kList ? "L" : content == kOther ? "O" : "?");
     }
     found.sort();
-    QCOMPARE(found, files);
+    QCOMPARE(found, typed.files);
 }
 
 void TestFileCommands::deleteCommand_data()
@@ -402,11 +336,11 @@ void TestFileCommands::deleteCommand_data()
     QTest::addColumn<bool>("confirm");
     QTest::addColumn<QString>("title"); // of the second box; empty: none
     QTest::addColumn<QString>("text");  // how it starts
-    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報"
-                                << "指定されたﾌｧｲﾙを削除しました。　";
+    // clang-format off
+    QTest::newRow("OK deletes") << "kanto.csv" << true << "削除情報" << "指定されたﾌｧｲﾙを削除しました。　";
     QTest::newRow("キャンセル keeps") << "kanto.csv" << false << "" << "";
-    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認"
-                                    << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
+    QTest::newRow("gone meanwhile") << "gone.csv" << true << "削除確認" << "指定されたﾌｧｲﾙを削除できませんでした。　\n\n「";
+    // clang-format on
 }
 
 void TestFileCommands::deleteCommand()
@@ -419,24 +353,104 @@ void TestFileCommands::deleteCommand()
     program_->fake.messages.answers.enqueue(confirm ? ui::MessageAnswer::Ok
                                                     : ui::MessageAnswer::Cancel);
     run("mnuEditDelete");
-
     const auto& shown = program_->fake.messages.shown;
     QCOMPARE(shown.size(), title.isEmpty() ? 1 : 2);
-    QCOMPARE(shown[0].text, QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"));
-    QCOMPARE(shown[0].title, QStringLiteral("削除確認"));
+    QCOMPARE(shown[0].text + shown[0].title,
+             QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　削除確認"));
     QCOMPARE(shown[0].icon, ui::MessageIcon::Question);
     QCOMPARE(shown[0].buttons, ui::MessageButtons::OkCancel);
     QCOMPARE(shown[0].defaultButton, ui::MessageAnswer::Ok);
     if (!title.isEmpty()) {
         QCOMPARE(shown[1].title, title);
-        QCOMPARE(shown[1].icon, chosen == "gone.csv" ? ui::MessageIcon::Warning
-                                                     : ui::MessageIcon::Information);
-        QVERIFY2(shown[1].text.startsWith(text), qPrintable(shown[1].text));
-        QVERIFY(shown[1].text.endsWith(QStringLiteral("　")));
+        QCOMPARE(shown[1].icon,
+                 chosen == "gone.csv" ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
+        QVERIFY2(shown[1].text.startsWith(text) && shown[1].text.endsWith(QStringLiteral("　")),
+                 qPrintable(shown[1].text));
     }
     QCOMPARE(fs::exists(source_), !(confirm && chosen == "kanto.csv"));
     QCOMPARE(readFile(dir_->path() / "other.csv"), kOther);
     QCOMPARE(program_->state->selectedFile(), ui::toPath(at(chosen)));
+}
+
+void TestFileCommands::save_data()
+{
+    QTest::addColumn<Save>("save");
+    const auto warning = ui::MessageIcon::Warning;
+    const QString failed = QStringLiteral("指定の都道府県を保存できませんでした。　\n\n");
+    // clang-format off
+    QTest::newRow("nothing ticked")
+        << Save{"new.csv", "", "指定確認", warning, "保存する都道府県が指定されていません。　", true, ""};
+    QTest::newRow("cancelled") << Save{"", "all", "", warning, "", true, ""};
+    QTest::newRow("saved") << Save{"new.csv", "all", "保存確認", ui::MessageIcon::Information, "指定の都道府県を保存しました。　", true, ""};
+    QTest::newRow("saved, the first and last boxes")
+        << Save{"new.csv", "0 46", "保存確認", ui::MessageIcon::Information, "指定の都道府県を保存しました。　", true, ""};
+    QTest::newRow("folder missing") << Save{"no-such-folder/x.csv", "all", "保存確認", warning, failed, true, "が存在しません"};
+    QTest::newRow("a folder") << Save{"sub", "all", "保存確認", warning, failed, true, "フォルダがあります"};
+    QTest::newRow("read-only file") << Save{"read-only.csv", "all", "保存確認", warning, failed, true, "読み取り専用"};
+    // Nobody reads it: refused at once, the window never hangs on it.
+    QTest::newRow("a pipe nobody reads") << Save{"pipe.csv", "all", "保存確認", warning, failed, true, "読み出す側のないパイプ"};
+    // Start-up found no list: nothing to save, and no chooser asked.
+    QTest::newRow("no list loaded")
+        << Save{"new.csv", "all", "保存確認", warning, "郵便番号一覧が読み込まれていないため、保存できません。　", false, ""};
+    // clang-format on
+}
+
+void TestFileCommands::save()
+{
+    QFETCH(Save, save);
+    if (!save.listLoaded)
+        start(dir_->path() / "none.csv");
+    const fs::path target =
+        save.answer.isEmpty() ? fs::path() : dir_->path() / save.answer.toStdString();
+    if (save.answer == "read-only.csv") {
+        writeFile(target, "keep");
+        fs::permissions(target, fs::perms::owner_read);
+    }
+    if (save.answer == "pipe.csv")
+        QCOMPARE(::mkfifo(target.c_str(), 0600), 0);
+    for (int i = 0; i < 47; ++i)
+        window_->prefectureBox(i)->setChecked(save.ticked == "all" ||
+                                              save.ticked.split(' ').contains(QString::number(i)));
+    program_->state->setSelectedFile("/earlier/choice.csv");
+    window_->commonDialog().setFileName(QStringLiteral("/left/over.csv"));
+    const auto before = testsupport::entries(dir_->path());
+    program_->fake.files.answers.enqueue(ui::fromPath(target));
+    ::alarm(10); // a hang ends the test, failed, instead of lasting for ever
+    run("mnuFileSave");
+    ::alarm(0);
+
+    // The chooser is asked only with something ticked, and always the same way.
+    const auto& asked = program_->fake.files.asked;
+    QCOMPARE(asked.size(), !save.ticked.isEmpty() && save.listLoaded ? 1 : 0);
+    if (!asked.isEmpty()) {
+        QCOMPARE(asked[0].mode, ui::FileDialogMode::Save);
+        QCOMPARE(asked[0].title + " " + asked[0].filter, "保存ﾌｧｲﾙを選択 " + kCsvOnly);
+        QCOMPARE(asked[0].folder, ui::fromPath(dir_->path()));
+        QVERIFY(asked[0].fileName.isEmpty() && program_->state->selectedFile() == target);
+    }
+    const auto& shown = program_->fake.messages.shown;
+    QCOMPARE(shown.size(), save.title.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty()) {
+        QCOMPARE(shown[0].icon, save.icon);
+        QCOMPARE(shown[0].title, save.title);
+        QVERIFY2(shown[0].text.startsWith(save.text) &&
+                     shown[0].text.endsWith(QStringLiteral("　")) &&
+                     shown[0].text.contains(save.reason),
+                 qPrintable(shown[0].text));
+    }
+    // A file only when told it was saved, the ticked boxes' rows in it; a
+    // read-only one kept as it was.
+    auto after = before;
+    if (save.icon == ui::MessageIcon::Information) {
+        after.push_back("new.csv");
+        std::sort(after.begin(), after.end());
+        QCOMPARE(readFile(target), save.ticked == "all"
+                                       ? kSaved
+                                       : testlines::line("01101") + testlines::line("47201"));
+    }
+    QCOMPARE(testsupport::entries(dir_->path()), after);
+    if (save.answer == "read-only.csv")
+        QCOMPARE(readFile(target), std::string("keep"));
 }
 
 QTEST_MAIN(TestFileCommands)

@@ -71,7 +71,6 @@ private slots:
     void fetch();
     void otherSources_data();
     void otherSources();
-    void listArgument_data();
     void listArgument();
     // Last: the real start sets the program's look and folder for the rest.
     void programStart_data();
@@ -122,91 +121,67 @@ void TestListLoading::start(const QString& holds)
     window_->fetchCommand().limits = {500, 64 << 10};
 }
 
+// What a fetch asks of the server and what it leaves: a message, the list
+// loaded, the files in the list folder.
+struct Fetch
+{
+    QString holds;     // the list folder at start
+    QString before;    // "fetched": once already; "saved over": and then changed
+    QByteArray status; // of the answer to this fetch
+    QByteArray headers;
+    QByteArray body;
+    int sent = -1; // of the body; -1 all
+    bool stall = false;
+    QString how =
+        "menu"; // or "yes", "no" to start-up's question; "キャンセル" or "Esc" while it runs
+    bool conditional = false; // the request asked "changed since?"
+    QString message{};        // in the last box; empty: none after any question
+    QString stored{};         // the file replaced; empty: nothing changed
+};
+Q_DECLARE_METATYPE(Fetch)
+
 void TestListLoading::fetch_data()
 {
-    QTest::addColumn<QString>("holds");  // the list folder at start
-    QTest::addColumn<QString>("before"); // "fetched": once already; "saved over": and then changed
-    QTest::addColumn<QByteArray>("status"); // of the answer to this fetch
-    QTest::addColumn<QByteArray>("headers");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("sent"); // of the body; -1 all
-    QTest::addColumn<bool>("stall");
-    // "menu"; "yes" or "no" to start-up's question; "キャンセル" or "Esc" while it runs
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("conditional"); // the request asked "changed since?"
-    QTest::addColumn<QString>("message");  // in the last box; empty: none after any question
-    QTest::addColumn<QString>("stored");   // the file replaced; empty: nothing changed
-
-    const QByteArray ok = "200 OK";
-    const QByteArray etag = "ETag: \"v2\"\r\n";
-    const QByteArray zip = archive(kNewList);
+    QTest::addColumn<Fetch>("fetch");
+    const QByteArray ok = "200 OK", etag = "ETag: \"v2\"\r\n", zip = archive(kNewList);
     const QString got = "郵便番号一覧を取得しました（3 件）。";
     // clang-format off
-    QTest::newRow("unzipped list replaced by the list")
-        << "ken_all.csv" << "" << ok << etag << zip << -1 << false << "menu" << false << got << "ken_all.csv";
-    QTest::newRow("archive replaced by the archive")
-        << "ken_all.zip" << "" << ok << etag << zip << -1 << false << "menu" << false << got << "ken_all.zip";
-    QTest::newRow("start-up's question, yes: archive where none was")
-        << "" << "" << ok << QByteArray() << zip << -1 << false << "yes" << false << got << "ken_all.zip";
-    QTest::newRow("start-up's question, no: nothing asked of the server")
-        << "" << "" << ok << etag << zip << -1 << false << "no" << false << "" << "";
+    QTest::newRow("unzipped list replaced by the list") << Fetch{"ken_all.csv", "", ok, etag, zip, -1, false, "menu", false, got, "ken_all.csv"};
+    QTest::newRow("archive replaced by the archive") << Fetch{"ken_all.zip", "", ok, etag, zip, -1, false, "menu", false, got, "ken_all.zip"};
+    QTest::newRow("start-up's question, yes: archive where none was") << Fetch{"", "", ok, {}, zip, -1, false, "yes", false, got, "ken_all.zip"};
+    QTest::newRow("start-up's question, no: nothing asked of the server") << Fetch{"", "", ok, etag, zip, -1, false, "no"};
     QTest::newRow("redirect followed")
-        << "ken_all.csv" << "" << QByteArray("302 Found") << QByteArray("Location: /moved.zip\r\n") << zip << -1
-        << false << "menu" << false << got << "ken_all.csv";
+        << Fetch{"ken_all.csv", "", "302 Found", "Location: /moved.zip\r\n", zip, -1, false, "menu", false, got, "ken_all.csv"};
     QTest::newRow("unchanged edition not fetched again")
-        << "ken_all.csv" << "fetched" << QByteArray("304 Not Modified") << etag << QByteArray() << -1 << false
-        << "menu" << true << "郵便番号一覧は最新です。" << "";
+        << Fetch{"ken_all.csv", "fetched", "304 Not Modified", etag, {}, -1, false, "menu", true, "郵便番号一覧は最新です。"};
     QTest::newRow("a list saved over the fetched one is fetched whole")
-        << "ken_all.csv" << "saved over" << QByteArray("304 Not Modified") << etag << QByteArray() << -1 << false
-        << "menu" << false << "サーバーの応答は「304 Not Modified」でした。" << "";
+        << Fetch{"ken_all.csv", "saved over", "304 Not Modified", etag, {}, -1, false, "menu", false, "サーバーの応答は「304 Not Modified」でした。"};
     QTest::newRow("404 names the address and the reason")
-        << "ken_all.csv" << "" << QByteArray("404 Not Found") << QByteArray() << QByteArray("gone") << -1 << false
-        << "menu" << false << "サーバーの応答は「404 Not Found」でした。" << "";
-    QTest::newRow("connection cut mid-body")
-        << "ken_all.zip" << "" << ok << etag << zip << 100 << false << "menu" << false << "から取得できませんでした"
-        << "";
-    QTest::newRow("damaged archive")
-        << "ken_all.csv" << "" << ok << etag << archive(kNewList, true) << -1 << false << "menu" << false
-        << "CRC が一致しません" << "";
+        << Fetch{"ken_all.csv", "", "404 Not Found", {}, "gone", -1, false, "menu", false, "サーバーの応答は「404 Not Found」でした。"};
+    QTest::newRow("connection cut mid-body") << Fetch{"ken_all.zip", "", ok, etag, zip, 100, false, "menu", false, "から取得できませんでした"};
+    QTest::newRow("damaged archive") << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList, true), -1, false, "menu", false, "CRC が一致しません"};
     QTest::newRow("a damaged list in a sound archive")
-        << "ken_all.csv" << "" << ok << etag << archive(kNewList + line("13102", "町", "東京都", ",0\r\n")) << -1
-        << false << "menu" << false << "の「KEN_ALL.CSV」を読み込めません: 4 行目" << "";
-    QTest::newRow("foreign file")
-        << "ken_all.zip" << "" << ok << etag << QByteArray("<html>moved</html>") << -1 << false << "menu" << false
-        << "「ken_all.zip」は zip 書庫ではありません。" << "";
-    QTest::newRow("stall") << "ken_all.csv" << "" << ok << etag << zip << 100 << true << "menu" << false
-                           << "0.5 秒のあいだ、データが届きませんでした。" << "";
+        << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList + line("13102", "町", "東京都", ",0\r\n")), -1, false, "menu", false,
+                 "の「KEN_ALL.CSV」を読み込めません: 4 行目"};
+    QTest::newRow("stall") << Fetch{"ken_all.csv", "", ok, etag, zip, 100, true, "menu", false, "0.5 秒のあいだ、データが届きませんでした。"};
     for (const char* cancel : {"キャンセル", "Esc"})
-        QTest::addRow("cancelled by %s", cancel) << "ken_all.csv" << "" << ok << etag << QByteArray(60'000, 'P')
-                                                 << 40'000 << true << cancel << false << "" << "";
+        QTest::addRow("cancelled by %s", cancel) << Fetch{"ken_all.csv", "", ok, etag, QByteArray(60'000, 'P'), 40'000, true, cancel};
     QTest::newRow("size limit")
-        << "ken_all.csv" << "" << ok << etag << QByteArray(100'000, 'P') << -1 << false << "menu" << false
-        << "大きさが上限の 65536 バイト を超えています。" << "";
+        << Fetch{"ken_all.csv", "", ok, etag, QByteArray(100'000, 'P'), -1, false, "menu", false, "大きさが上限の 65536 バイト を超えています。"};
     QTest::newRow("folder gone: nothing stored, nothing loaded")
-        << "gone" << "" << ok << etag << zip << -1 << false << "menu" << false << "を保存できませんでした。"
-        << "";
+        << Fetch{"gone", "", ok, etag, zip, -1, false, "menu", false, "を保存できませんでした。"};
     // clang-format on
 }
 
 void TestListLoading::fetch()
 {
-    QFETCH(QString, holds);
-    QFETCH(QString, before);
-    QFETCH(QByteArray, status);
-    QFETCH(QByteArray, headers);
-    QFETCH(QByteArray, body);
-    QFETCH(int, sent);
-    QFETCH(bool, stall);
-    QFETCH(QString, how);
-    QFETCH(bool, conditional);
-    QFETCH(QString, message);
-    QFETCH(QString, stored);
-
+    QFETCH(Fetch, fetch);
+    const auto& [holds, before, status, headers, body, sent, stall, how, conditional, message,
+                 stored] = fetch;
     start(holds);
     auto& messages = program_->fake.messages;
-    const QMenu* fileMenu = window_->menuBar()->findChild<QMenu*>("mnuFile");
     QStringList items;
-    for (const QAction* action : fileMenu->actions())
+    for (const QAction* action : window_->menuBar()->findChild<QMenu*>("mnuFile")->actions())
         items << action->objectName() + " " + action->text();
     QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
                                  "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
@@ -239,10 +214,9 @@ void TestListLoading::fetch()
         messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
         window_->offerListFetch();
         const ui::MessageRequest& question = messages.shown.value(0);
-        QCOMPARE(question.title, QStringLiteral("取得確認"));
-        QCOMPARE(question.icon, ui::MessageIcon::Question);
-        QCOMPARE(question.buttons, ui::MessageButtons::YesNo);
-        QCOMPARE(question.defaultButton, ui::MessageAnswer::Ok);
+        QVERIFY(question.title == "取得確認" && question.icon == ui::MessageIcon::Question &&
+                question.buttons == ui::MessageButtons::YesNo &&
+                question.defaultButton == ui::MessageAnswer::Ok);
         QVERIFY2(question.text.startsWith("最新の郵便番号一覧を今すぐ取得しますか？　\n\n取得元: " +
                                           url + "\n保存先: " + text(listFolder_)),
                  qPrintable(question.text));
@@ -317,7 +291,6 @@ void TestListLoading::otherSources_data()
     QTest::newRow("damaged list dropped") << "drop" << "bad/KEN_ALL.CSV" << 2 << "ファイル確認"
                                           << "lists/ken_all.csv（2 件）";
     QTest::newRow("OK on another folder") << "OK" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
-    QTest::newRow("適用 on another folder") << "適用" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
     QTest::newRow("OK on a folder without a list") << "OK" << "empty" << -1 << "フォルダ確認"
                                                    << "一覧は読み込まれていません";
     QTest::newRow("OK on the same folder") << "OK" << "lists" << 2 << "" << "lists/ken_all.csv（2 件）";
@@ -384,28 +357,24 @@ void TestListLoading::otherSources()
     QVERIFY(window_->prefectureBox(13)->isChecked());
 }
 
-void TestListLoading::listArgument_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("list"); // relative to the current folder; empty: none
-    QTest::newRow("none") << QStringList{"dozuzezo"} << "";
-    QTest::newRow("a file alone, as a file manager opens it")
-        << QStringList{"dozuzezo", "KEN_ALL.CSV"} << "KEN_ALL.CSV";
-    QTest::newRow("--list") << QStringList{"dozuzezo", "--list", "a.zip", "b.csv"} << "a.zip";
-    QTest::newRow("--list=") << QStringList{"dozuzezo", "--list=a.csv"} << "a.csv";
-    QTest::newRow("other options skipped") << QStringList{"dozuzezo", "-x", "b.csv"} << "b.csv";
-    QTest::newRow("after --, a name with a dash")
-        << QStringList{"dozuzezo", "--", "-b.csv"} << "-b.csv";
-}
-
+// The list named on the command line, as a file manager's "open with" names it.
 void TestListLoading::listArgument()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, list);
-    const std::optional<fs::path> got = ui::listArgument(arguments);
-    QCOMPARE(got.has_value(), !list.isEmpty());
-    if (got)
-        QCOMPARE(*got, fs::current_path() / list.toStdString());
+    // clang-format off
+    const std::pair<QStringList, QString> cases[] = {
+        {{"dozuzezo"}, ""},
+        {{"dozuzezo", "KEN_ALL.CSV"}, "KEN_ALL.CSV"},
+        {{"dozuzezo", "--list", "a.zip", "b.csv"}, "a.zip"},
+        {{"dozuzezo", "--list=a.csv"}, "a.csv"},
+        {{"dozuzezo", "-x", "b.csv"}, "b.csv"},  // other options skipped
+        {{"dozuzezo", "--", "-b.csv"}, "-b.csv"},
+    };
+    // clang-format on
+    for (const auto& [arguments, list] : cases) {
+        const std::optional<fs::path> got = ui::listArgument(arguments);
+        QCOMPARE(got.value_or(fs::path()),
+                 list.isEmpty() ? fs::path() : fs::current_path() / list.toStdString());
+    }
 }
 
 void TestListLoading::programStart_data()

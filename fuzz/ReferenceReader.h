@@ -1,6 +1,6 @@
 #pragma once
 // The reading rules written for clarity, not speed: the judge of the fast
-// reader in tests and in the fuzzer.
+// reader in the fuzzer.
 #include "postal/PostalList.h"
 
 #include <array>
