@@ -2,41 +2,13 @@
 // window with a menu bar, a toolbar and a status bar, ending itself at its
 // first paint as bench/StartupHarness.cpp does for the program.
 
+#include "EndAtFirstPaint.h"
+
 #include <QApplication>
-#include <QEvent>
-#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
-
-#include <cstdlib>
-
-namespace {
-
-class QuitWhenPainted : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            // Once the painted window has reached the X server, the process ends
-            // there: what a program does on quitting is not its start-up.
-            QTimer::singleShot(0, qApp, [] {
-                QGuiApplication::sync();
-                std::_Exit(0);
-            });
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -48,7 +20,7 @@ int main(int argc, char* argv[])
     window.addToolBar(QStringLiteral("Tools"))->addAction(quit);
     window.statusBar()->showMessage(QStringLiteral("Ready"));
     window.resize(800, 600);
-    window.installEventFilter(new QuitWhenPainted(&window));
+    window.installEventFilter(new EndAtFirstPaint(&window));
     window.show();
     return QApplication::exec();
 }

@@ -32,8 +32,8 @@ int openForReading(const std::filesystem::path& path, int& error)
         error = EISDIR;
         return -1;
     }
-    const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = windows::lastErrno();
         return -1;
@@ -45,16 +45,31 @@ int openForReading(const std::filesystem::path& path, int& error)
     }
     return fd;
 }
-int statOf(int fd, Stat& st) { return ::_fstat64(fd, &st); }
+int statOf(int fd, Stat& st)
+{
+    return ::_fstat64(fd, &st);
+}
 long long readSome(int fd, char* buffer, std::size_t size)
 {
     return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
-int closeFile(int fd) { return ::_close(fd); }
-bool isFolder(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFDIR; }
-bool isPlain(const Stat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+int closeFile(int fd)
+{
+    return ::_close(fd);
+}
+bool isFolder(const Stat& st)
+{
+    return (st.st_mode & _S_IFMT) == _S_IFDIR;
+}
+bool isPlain(const Stat& st)
+{
+    return (st.st_mode & _S_IFMT) == _S_IFREG;
+}
 // The system's times (100 ns since 1601) as nanoseconds since 1970.
-std::int64_t nanoseconds(const LARGE_INTEGER& t) { return (t.QuadPart - 116'444'736'000'000'000) * 100; }
+std::int64_t nanoseconds(const LARGE_INTEGER& t)
+{
+    return (t.QuadPart - 116'444'736'000'000'000) * 100;
+}
 // Which file (volume and file index), its size and its times, as the system
 // keeps them: the C runtime knows only seconds, and no file index.
 std::optional<FileVersion> versionOf(HANDLE file)
@@ -66,7 +81,8 @@ std::optional<FileVersion> versionOf(HANDLE file)
         errno = windows::lastErrno();
         return std::nullopt;
     }
-    return FileVersion{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+    return FileVersion{info.dwVolumeSerialNumber,
+                       (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
                        (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
                        nanoseconds(basic.LastWriteTime), nanoseconds(basic.ChangeTime)};
 }
@@ -78,12 +94,16 @@ std::optional<FileVersion> versionAt(const std::filesystem::path& path)
 {
     // Asking for attributes alone, which no other program's sharing refuses.
     const windows::Handle file(CreateFileW(windows::systemPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
     return file.valid() ? versionOf(file.get()) : std::nullopt;
 }
 // Nothing in a Windows folder opens as a socket or an absent device.
-std::optional<NotAFile> whatIsThere(const std::filesystem::path&, int) { return std::nullopt; }
+std::optional<NotAFile> whatIsThere(const std::filesystem::path&, int)
+{
+    return std::nullopt;
+}
 #else
 using Stat = struct stat;
 int openForReading(const std::filesystem::path& path, int& error)
@@ -92,18 +112,40 @@ int openForReading(const std::filesystem::path& path, int& error)
     error = errno;
     return fd;
 }
-int statOf(int fd, Stat& st) { return ::fstat(fd, &st); }
-long long readSome(int fd, char* buffer, std::size_t size) { return ::read(fd, buffer, size); }
-int closeFile(int fd) { return ::close(fd); }
-bool isFolder(const Stat& st) { return S_ISDIR(st.st_mode); }
-bool isPlain(const Stat& st) { return S_ISREG(st.st_mode); }
-std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+int statOf(int fd, Stat& st)
+{
+    return ::fstat(fd, &st);
+}
+long long readSome(int fd, char* buffer, std::size_t size)
+{
+    return ::read(fd, buffer, size);
+}
+int closeFile(int fd)
+{
+    return ::close(fd);
+}
+bool isFolder(const Stat& st)
+{
+    return S_ISDIR(st.st_mode);
+}
+bool isPlain(const Stat& st)
+{
+    return S_ISREG(st.st_mode);
+}
+std::int64_t nanoseconds(const timespec& t)
+{
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
 FileVersion versionOf(const Stat& st)
 {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+            static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim),
+            nanoseconds(st.st_ctim)};
 }
-std::optional<FileVersion> openedVersion(int, const Stat& st) { return versionOf(st); }
+std::optional<FileVersion> openedVersion(int, const Stat& st)
+{
+    return versionOf(st);
+}
 std::optional<FileVersion> versionAt(const std::filesystem::path& path)
 {
     Stat st{};
@@ -125,33 +167,50 @@ std::optional<NotAFile> whatIsThere(const std::filesystem::path& path, int error
 // not a file at all.
 ReadError openError(const std::filesystem::path& path, int error)
 {
-    if (error == EISDIR)  // Windows says so before opening
+    if (error == EISDIR) // Windows says so before opening
         return {ReadError::Kind::NotAFile, error, NotAFile::Folder};
     if (const auto what = whatIsThere(path, error))
         return {ReadError::Kind::NotAFile, error, *what};
     return {ReadError::Kind::CannotOpen, error};
 }
 
+struct Closer
+{
+    int fd;
+    ~Closer() { closeFile(fd); }
+};
+
+// `path` opened for reading, and what it is: `fd` is left open only where
+// nothing went wrong.
+std::optional<ReadError> openWithStatus(const std::filesystem::path& path, int& fd, Stat& st)
+{
+    int error = 0;
+    fd = openForReading(path, error);
+    if (fd < 0)
+        return openError(path, error);
+    if (statOf(fd, st) != 0) {
+        const int statError = errno;
+        closeFile(fd);
+        return ReadError{ReadError::Kind::CannotOpen, statError};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<FileVersion> fileVersion(const std::filesystem::path& path) { return versionAt(path); }
+std::optional<FileVersion> fileVersion(const std::filesystem::path& path)
+{
+    return versionAt(path);
+}
 
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,
                                   BlockReceiver& receiver, FileVersion* read)
 {
-    int error = 0;
-    const int fd = openForReading(path, error);
-    if (fd < 0)
-        return openError(path, error);
-    struct Closer
-    {
-        int fd;
-        ~Closer() { closeFile(fd); }
-    } closer{fd};
-
+    int fd = -1;
     Stat st{};
-    if (statOf(fd, st) != 0)
-        return ReadError{ReadError::Kind::CannotOpen, errno};
+    if (auto e = openWithStatus(path, fd, st))
+        return e;
+    const Closer closer{fd};
     if (isFolder(st))
         return ReadError{ReadError::Kind::NotAFile, EISDIR, NotAFile::Folder};
     const bool plain = isPlain(st);
@@ -206,21 +265,15 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
     }
 }
 
-std::optional<ReadError> useUnchangedFile(const std::filesystem::path& path, const FileVersion& version,
+std::optional<ReadError> useUnchangedFile(const std::filesystem::path& path,
+                                          const FileVersion& version,
                                           const std::function<void(int fd)>& use)
 {
-    int error = 0;
-    const int fd = openForReading(path, error);
-    if (fd < 0)
-        return openError(path, error);
-    struct Closer
-    {
-        int fd;
-        ~Closer() { closeFile(fd); }
-    } closer{fd};
+    int fd = -1;
     Stat st{};
-    if (statOf(fd, st) != 0)
-        return ReadError{ReadError::Kind::CannotOpen, errno};
+    if (auto e = openWithStatus(path, fd, st))
+        return e;
+    const Closer closer{fd};
     const ReadError changed{ReadError::Kind::Changed, 0};
     if (!isPlain(st) || openedVersion(fd, st) != version)
         return changed;
