@@ -4,7 +4,7 @@
 # the working tree is never touched), built incrementally into
 # build-mutate/build, and the whole suite is run against it: a failing suite
 # kills the fault, a passing one lets it survive. Prints each fault's fate,
-# the tally per layer and the score; takes about an hour.
+# the tally per layer and the score; takes about half an hour.
 #
 #   nice -n 19 scripts/mutate.sh            every fault in the list
 #   scripts/mutate.sh cli/ ListParser       only those whose line holds one of the words
