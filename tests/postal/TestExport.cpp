@@ -143,6 +143,32 @@ TEST(ExportToFile, CopiedFromTheListFileAsChecked)
             }
         }
     }
+    // A large list is checked block by block, lines running across blocks;
+    // a damaged line in any block refuses it.
+    std::string large;
+    for (const auto& [code, count] :
+         {std::pair{"01101", 10000}, {"13101", 20000}, {"47201", 10000}})
+        for (int i = 0; i < count; ++i)
+            large += line(code);
+    writeFile(dir / "large.csv", large);
+    const auto blocks = postal::checkListFile(dir / "large.csv");
+    ASSERT_TRUE(blocks);
+    EXPECT_EQ(blocks->runs.size(), 3u) << "13's rows as one run across the blocks";
+    for (const PrefectureSet& chosen : {codes({13}), codes({1, 47}), PrefectureSet::all()}) {
+        std::filesystem::remove(target);
+        const auto copied = postal::exportByCopy(dir / "large.csv", *blocks, chosen, target);
+        ASSERT_TRUE(copied && !copied->error);
+        EXPECT_TRUE(readFile(target) == exported(large, chosen));
+    }
+    for (const std::size_t at : {large.size() / 4, large.size() * 3 / 4}) {
+        std::string damaged = large;
+        damaged.replace(damaged.rfind("\r\n", at) + 2, 6, "13101,\"");
+        writeFile(dir / "large.csv", damaged);
+        EXPECT_FALSE(postal::checkListFile(dir / "large.csv")) << at;
+    }
+    std::filesystem::remove(dir / "large.csv");
+    std::filesystem::remove(target);
+
     writeFile(dir / "list.csv", published);
     const auto spans = postal::checkListFile(dir / "list.csv");
     ASSERT_TRUE(spans);
