@@ -162,18 +162,18 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
                                           : platform::findList(asked->parent_path(), asked->filename());
     if (const std::string note = platform::caseChoiceNote(found); !note.empty())
         err << kProgram << ": " << note << "\n";
-#ifdef __linux__
     // An unzipped list whose chosen rows already are export lines, into a
-    // new file: checked as it is read, nothing of it kept, then those rows
-    // copied from the file by the kernel, so that --all costs little more
-    // than a copy. Anything else, and any fault, goes the way below.
+    // file: read and checked in chunks on two processors, without a row
+    // each, then those rows written as they stand, so that --all costs
+    // little more than a copy. Anything else, and any fault, goes the way
+    // below.
     if (!writesStandardOutput(parsed->output) && found.found && !found.archive &&
         !platform::looksLikeZip(found.path)) {
-        if (const auto spans = postal::checkListFile(found.path)) {
+        if (const auto checked = postal::checkListFile(found.path)) {
             writing = true;
-            if (const auto copied = postal::exportByCopy(found.path, *spans, parsed->chosen, parsed->output)) {
-                if (copied->error) {
-                    err << kProgram << ": 保存できませんでした: " << copied->error->reason() << "\n";
+            if (const auto written = postal::exportCheckedList(*checked, parsed->chosen, parsed->output)) {
+                if (written->error) {
+                    err << kProgram << ": 保存できませんでした: " << written->error->reason() << "\n";
                     return WriteError;
                 }
                 return Ok;
@@ -181,7 +181,6 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
             writing = false;
         }
     }
-#endif
     // Read and checked whole first: nothing reaches the target or a pipe
     // from a refused list.
     const postal::ListFileLoad loaded = postal::loadListFile(found);

@@ -53,6 +53,21 @@ long long readSome(int fd, char* buffer, std::size_t size)
 {
     return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
+long long readSomeAt(int fd, std::uint64_t offset, char* buffer, std::size_t size)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (!ReadFile(file, buffer, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &got, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF)
+            return 0;
+        errno = windows::lastErrno();
+        return -1;
+    }
+    return got;
+}
 int closeFile(int fd)
 {
     return ::_close(fd);
@@ -119,6 +134,10 @@ int statOf(int fd, Stat& st)
 long long readSome(int fd, char* buffer, std::size_t size)
 {
     return ::read(fd, buffer, size);
+}
+long long readSomeAt(int fd, std::uint64_t offset, char* buffer, std::size_t size)
+{
+    return ::pread(fd, buffer, size, static_cast<off_t>(offset));
 }
 int closeFile(int fd)
 {
@@ -262,6 +281,15 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
             block = std::max<std::size_t>(kBlock, static_cast<std::size_t>(size - total) + 1);
         else
             block = total == size ? 1 : kBlock;
+    }
+}
+
+long long readAt(int fd, std::uint64_t offset, char* buffer, std::size_t size)
+{
+    for (;;) {
+        const long long n = readSomeAt(fd, offset, buffer, size);
+        if (n >= 0 || errno != EINTR)
+            return n;
     }
 }
 

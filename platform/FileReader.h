@@ -67,6 +67,11 @@ std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64
 std::optional<ReadError> useUnchangedFile(const std::filesystem::path& path, const FileVersion& version,
                                           const std::function<void(int fd)>& use);
 
+// Up to `size` bytes of the open file `fd` from `offset`, leaving its
+// position alone, so that two threads can read parts of one file side by
+// side: the count read, 0 at its end, -1 with errno set.
+long long readAt(int fd, std::uint64_t offset, char* buffer, std::size_t size);
+
 // The version of the file `path` names now; nullopt when it names none.
 std::optional<FileVersion> fileVersion(const std::filesystem::path& path);
 

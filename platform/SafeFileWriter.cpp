@@ -327,54 +327,6 @@ bool SafeFileWriter::write(std::string_view bytes)
     return true;
 }
 
-bool SafeFileWriter::copyFrom(int fd, std::uint64_t offset, std::uint64_t length)
-{
-    if (fd_ < 0 || writeErrno_ != 0)
-        return false;
-#ifdef __linux__
-    // Where the kernel cannot copy between these two (other file systems,
-    // an old kernel), through a buffer below.
-    loff_t from = static_cast<loff_t>(offset);
-    while (length > 0) {
-        const ssize_t n = ::copy_file_range(fd, &from, fd_, nullptr, length, 0);
-        if (n > 0) {
-            length -= static_cast<std::uint64_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                      errno == EBADF))
-            break;
-        writeErrno_ = n == 0 ? EIO : errno;  // the file ended short: it changed
-        return false;
-    }
-    offset = static_cast<std::uint64_t>(from);
-#endif
-    std::string buffer(std::min<std::uint64_t>(length, std::uint64_t(1) << 20), '\0');
-    while (length > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-#ifdef _WIN32
-        const long long n = ::_lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0
-                                ? -1
-                                : ::_read(fd, buffer.data(), static_cast<unsigned>(want));
-#else
-        const long long n = ::pread(fd, buffer.data(), want, static_cast<off_t>(offset));
-#endif
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            writeErrno_ = n == 0 ? EIO : errno;
-            return false;
-        }
-        if (!write(std::string_view(buffer.data(), static_cast<std::size_t>(n))))
-            return false;
-        offset += static_cast<std::uint64_t>(n);
-        length -= static_cast<std::uint64_t>(n);
-    }
-    return true;
-}
-
 bool isPlainFileTarget(const fs::path& target)
 {
     std::error_code ec;

@@ -68,9 +68,6 @@ public:
     std::optional<WriteError> open(const std::filesystem::path& target,
                                    PipeReader pipeReader = PipeReader::Refuse);
     bool write(std::string_view bytes) override;
-    // Writes `length` bytes of the file open as `fd`, from `offset`: copied
-    // by the kernel where it can, without passing through our memory.
-    bool copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
     // Puts the new file in the target's place. Before replacing an existing
     // file the new one is synced to disk, so a crash leaves the old or the
     // new content, never an empty file; a new name has nothing to lose and

@@ -90,12 +90,12 @@ std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureS
     }
 }
 
-std::optional<CopiedExport> exportByCopy(const std::filesystem::path& list, const ListSpans& spans,
-                                         const PrefectureSet& chosen, const std::filesystem::path& target)
+std::optional<CheckedExport> exportCheckedList(const CheckedList& list, const PrefectureSet& chosen,
+                                               const std::filesystem::path& target)
 {
-    // Adjacent chosen runs join into one range.
+    // Adjacent chosen runs join into one write.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-    for (const ListSpans::Run& run : spans.runs) {
+    for (const CheckedList::Run& run : list.runs) {
         if (!chosen.contains(run.jisCode))
             continue;
         if (!run.verbatim)
@@ -109,17 +109,12 @@ std::optional<CopiedExport> exportByCopy(const std::filesystem::path& list, cons
         return std::nullopt;
     platform::SafeFileWriter writer;
     if (auto e = writer.open(target))
-        return CopiedExport{e};
-    const auto changed = platform::useUnchangedFile(list, spans.version, [&](int fd) {
-        for (const auto& [begin, end] : ranges) {
-            if (!writer.copyFrom(fd, begin, end - begin))
-                return;  // a refused write is reported by commit()
-        }
-    });
-    // Changed since it was checked: the new file goes, and the list is read again.
-    if (changed)
-        return std::nullopt;
-    return CopiedExport{writer.commit()};
+        return CheckedExport{e};
+    for (const auto& [begin, end] : ranges) {
+        if (!writer.write(list.bytes(begin, end)))
+            break;  // a refused write is reported by commit()
+    }
+    return CheckedExport{writer.commit()};
 }
 
 FileExportResult exportListFile(const std::filesystem::path& listPath, const PrefectureSet& chosen,

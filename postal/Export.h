@@ -51,19 +51,18 @@ std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureS
                                        const std::filesystem::path& target,
                                        platform::PipeReader pipeReader = platform::PipeReader::Refuse);
 
-struct CopiedExport
+struct CheckedExport
 {
     std::optional<WriteError> error;  // the file could not be written
 };
 
-// The chosen rows of the list file `list`, checked as `spans`, copied from
-// the file itself by the kernel into a new file at `target`, replaced as
-// exportToFile does. Done only where every chosen row already is its export
-// line, the target is a plain file or a free name, and the file is still the
-// version checked; nothing otherwise, with nothing written: the caller reads
-// the list whole instead.
-std::optional<CopiedExport> exportByCopy(const std::filesystem::path& list, const ListSpans& spans,
-                                         const PrefectureSet& chosen, const std::filesystem::path& target);
+// The chosen rows of `list` written unchanged to a new file at `target`,
+// replaced as exportToFile does. Done only where every chosen row already
+// is its export line and the target is a plain file or a free name;
+// nothing otherwise, with nothing written: the caller reads the list whole
+// instead.
+std::optional<CheckedExport> exportCheckedList(const CheckedList& list, const PrefectureSet& chosen,
+                                               const std::filesystem::path& target);
 
 struct FileExportResult
 {

@@ -4,121 +4,237 @@
 
 #include "platform/Memory.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace postal {
 
 namespace {
 
-// Blocks are cache-sized: each is checked while it is still there.
-constexpr std::size_t kBlock = std::size_t(1) << 20;
-// Room before each block for the unended line of the one before: a longer
-// line is left to the full reader.
-constexpr std::size_t kCarry = std::size_t(64) << 10;
-constexpr std::size_t kSlotSize = kCarry + kBlock + ListParser::kPadding;
+// The file is read in chunks of a megabyte, each checked as soon as it has
+// been read, while it is still in the cache, by two threads where there
+// are two processors: whichever is free takes the next chunk.
+constexpr std::size_t kChunk = std::size_t(1) << 20;
+// Files from this size on are shared between two threads.
+constexpr std::uint64_t kSharedFrom = std::uint64_t(4) * kChunk;
+constexpr std::size_t kPadding = ListParser::kPadding;
+// Room for a chunk's spans, made before the threads start, so that the
+// second thread needs no memory of its own: the published list changes
+// prefecture a few times a megabyte.
+constexpr std::size_t kSpansPerChunk = 16;
 
-// Checks the blocks in file order, remembering the runs.
-class Checker
+// Up to `size` bytes from `offset`, fewer only at the file's end; -1 on a fault.
+long long readFully(int fd, std::uint64_t offset, char* buffer, std::size_t size)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const long long n = platform::readAt(fd, offset + got, buffer + got, size - got);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(got);
+}
+
+// Reads a file of `size` bytes into `bytes` chunk by chunk and checks each
+// chunk's lines but those the chunk shares with its neighbours: from just
+// after its first line feed to the last line that ends clear of its end
+// (the reading looks a little past a line). Those seams are checked last,
+// once every chunk is in.
+class ChunkChecker
 {
 public:
-    // The block of `count` bytes at `block`, which has kCarry bytes free
-    // before it and kPadding readable after it. False: not a list this way.
-    bool check(char* block, std::size_t count)
+    ChunkChecker(int fd, char* bytes, std::uint64_t size)
+        : fd_(fd), bytes_(bytes), size_(size), count_(static_cast<std::size_t>((size + kChunk - 1) / kChunk)),
+          bodies_(count_)
     {
-        char* const base = block - carried_;
-        std::memcpy(base, carry_, carried_);
-        const std::size_t used = carried_ + count;
-        if (offset_ == 0 && used >= 3 && std::memcmp(base, "\xEF\xBB\xBF", 3) == 0)
-            return false;
-        const std::size_t lastLf = std::string_view(base, used).rfind('\n');
-        const std::size_t to = lastLf == std::string_view::npos ? 0 : lastLf + 1;
-        if (used - to > kCarry)
-            return false;
-        if (to > 0) {
-            rows_.clear();
-            if (ListParser::scanLines(base, 0, to, lines_, &rows_))
-                return false;
-            for (const PostalList::Row& row : rows_) {
-                const std::uint64_t begin = offset_ + row.start;
-                const std::uint64_t end = begin + row.length + row.endLength;
-                auto& runs = spans_.runs;
-                if (!runs.empty() && runs.back().jisCode == row.jisCode && runs.back().end == begin) {
-                    runs.back().end = end;
-                    runs.back().verbatim &= row.verbatim;
-                } else {
-                    runs.push_back({begin, end, row.jisCode, row.verbatim});
-                }
+        for (Body& body : bodies_)
+            body.spans.reserve(kSpansPerChunk);
+    }
+
+    // The first thread's part: chunks until none is left, then a wait for
+    // the other thread's last one. Spinning, not sleeping: a thread asleep
+    // on an idle processor can take a millisecond to wake. Once this has
+    // returned, the other thread touches neither the file nor the bytes.
+    void work()
+    {
+        struct Close
+        {
+            ChunkChecker& checker;
+            ~Close()
+            {
+                checker.closed_ = true;
+                while (checker.active_ != 0)
+                    std::this_thread::yield();
+            }
+        } close{*this};
+        takeChunks();
+    }
+
+    // The other thread's part: nothing once the first thread has finished.
+    void help() noexcept
+    {
+        ++active_;
+        if (!closed_) {
+            try {
+                takeChunks();
+            } catch (const std::bad_alloc&) {
+                failed_ = true;  // the full reader then says what is short
             }
         }
-        carried_ = used - to;
-        std::memcpy(carry_, base + to, carried_);
-        offset_ += to;
+        --active_;
+    }
+
+    // The runs of the whole file, its seams checked, once work() is done.
+    std::optional<std::vector<CheckedList::Run>> runs()
+    {
+        if (failed_)
+            return std::nullopt;
+        std::vector<CheckedList::Run> runs;
+        const auto add = [&](std::uint64_t offset, const std::vector<ListParser::Span>& spans) {
+            for (const ListParser::Span& span : spans) {
+                const std::uint64_t begin = offset + span.begin, end = offset + span.end;
+                if (!runs.empty() && runs.back().jisCode == span.jisCode && runs.back().end == begin) {
+                    runs.back().end = end;
+                    runs.back().verbatim &= span.verbatim;
+                } else {
+                    runs.push_back({begin, end, span.jisCode, span.verbatim});
+                }
+            }
+        };
+        std::vector<ListParser::Span> seam;
+        std::size_t line = 0;
+        const auto addSeam = [&](std::uint64_t from, std::uint64_t to) {
+            seam.clear();
+            if (ListParser::scanSpans(bytes_ + from, 0, static_cast<std::size_t>(to - from), line, seam))
+                return false;
+            add(from, seam);
+            return true;
+        };
+        std::uint64_t checked = 0;
+        for (std::size_t chunk = 0; chunk < count_; ++chunk) {
+            const Body& body = bodies_[chunk];
+            if (body.begin == body.end)
+                continue;
+            if (!addSeam(checked, body.begin))
+                return std::nullopt;
+            add(std::uint64_t(chunk) * kChunk, body.spans);
+            checked = body.end;
+        }
+        if (!addSeam(checked, size_))
+            return std::nullopt;
+        return runs;
+    }
+
+private:
+    struct Body
+    {
+        std::uint64_t begin = 0, end = 0;       // none while equal
+        std::vector<ListParser::Span> spans;  // offsets from the chunk's start
+    };
+
+    // Takes chunks until none is left or one has failed.
+    void takeChunks()
+    {
+        for (std::size_t chunk; !failed_ && (chunk = next_++) < count_;) {
+            if (!check(chunk))
+                failed_ = true;
+        }
+    }
+
+    bool check(std::size_t chunk)
+    {
+        const std::uint64_t from = std::uint64_t(chunk) * kChunk;
+        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - from));
+        char* const base = bytes_ + from;
+        if (readFully(fd_, from, base, length) != static_cast<long long>(length))
+            return false;  // cut short meanwhile: the full reader says so
+        const std::string_view read(base, length);
+        if (chunk == 0 && read.starts_with("\xEF\xBB\xBF"))
+            return false;
+        if (length <= kPadding)
+            return true;  // all seam
+        const std::size_t firstLf = chunk == 0 ? std::string_view::npos : read.find('\n');
+        const std::size_t begin = chunk == 0 ? 0 : firstLf == std::string_view::npos ? length : firstLf + 1;
+        const std::size_t lastLf = read.rfind('\n', length - kPadding - 1);
+        if (lastLf == std::string_view::npos || lastLf + 1 <= begin)
+            return true;  // a line longer than the chunk: all seam
+        std::size_t line = 0;
+        Body& body = bodies_[chunk];
+        if (ListParser::scanSpans(base, begin, lastLf + 1, line, body.spans))
+            return false;
+        body.begin = from + begin;
+        body.end = from + lastLf + 1;
         return true;
     }
 
-    // The runs, once the whole file has been checked.
-    std::optional<ListSpans> finish(const platform::FileVersion& version)
-    {
-        if (carried_ != 0)  // an unended last line: the full reader says what it is
-            return std::nullopt;
-        spans_.version = version;
-        return std::move(spans_);
-    }
-
-private:
-    char carry_[kCarry];
-    std::size_t carried_ = 0;
-    std::uint64_t offset_ = 0;  // the file offset of the next block's first line
-    std::size_t lines_ = 0;
-    PostalList::Rows rows_;
-    ListSpans spans_;
+    const int fd_;
+    char* const bytes_;
+    const std::uint64_t size_;
+    const std::size_t count_;
+    std::vector<Body> bodies_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> failed_{false};
+    std::atomic<bool> closed_{false};
+    std::atomic<int> active_{0};
 };
 
-struct Free
+// The list in the open file of `size` bytes, or nothing.
+std::optional<CheckedList> readAndCheck(int fd, std::uint64_t size)
 {
-    void operator()(char* p) const { std::free(p); }
-};
-
-// Each block checked as soon as it has been read, in the same memory.
-class CheckAsRead : public platform::BlockReceiver
-{
-public:
-    explicit CheckAsRead(Checker& checker)
-        : checker_(checker), memory_(platform::allocateBuffer(kSlotSize))
-    {
-        if (!memory_)
-            throw std::bad_alloc();
-        std::memset(block() + kBlock, 0, ListParser::kPadding);
+    CheckedList list;
+    list.memory.reset(platform::allocateBuffer(static_cast<std::size_t>(size) + kPadding));
+    if (!list.memory)
+        throw std::bad_alloc();
+    list.size = size;
+    // Shared with the other thread, which is not waited for once it can
+    // no longer touch the file or the bytes.
+    const auto checker = std::make_shared<ChunkChecker>(fd, list.memory.get(), size);
+    if (size >= kSharedFrom && std::thread::hardware_concurrency() > 1) {
+        try {
+            std::thread([checker] { checker->help(); }).detach();
+        } catch (const std::system_error&) {
+            // No second thread to be had: this one takes every chunk.
+        }
     }
-    void expectSize(std::uint64_t) override {}
-    std::span<char> room(std::size_t) override { return {block(), kBlock}; }
-    bool received(std::size_t count) override { return ok_ = checker_.check(block(), count); }
-    bool ok() const { return ok_; }
-
-private:
-    char* block() const { return memory_.get() + kCarry; }
-
-    Checker& checker_;
-    std::unique_ptr<char, Free> memory_;
-    bool ok_ = true;
-};
+    checker->work();
+    // Only now: the last chunk's read has brought in that memory.
+    std::memset(list.memory.get() + size, 0, kPadding);
+    auto runs = checker->runs();
+    if (!runs)
+        return std::nullopt;
+    list.runs = std::move(*runs);
+    return list;
+}
 
 } // namespace
 
-std::optional<ListSpans> checkListFile(const std::filesystem::path& path)
+std::optional<CheckedList> checkListFile(const std::filesystem::path& path)
 {
-    const auto checker = std::make_unique<Checker>();
-    CheckAsRead receiver(*checker);
-    platform::FileVersion version;
-    version.size = ~std::uint64_t(0);  // stays so unless a plain file was read whole
-    if (platform::readFile(path, kMaxListBytes, receiver, &version) || !receiver.ok() ||
-        version.size == ~std::uint64_t(0))
+    // Only a plain file: opening a pipe would wait for, or cut off, its writer.
+    std::error_code ec;
+    const std::optional<platform::FileVersion> version = platform::fileVersion(path);
+    if (!std::filesystem::is_regular_file(path, ec) || !version || version->size == 0 ||
+        version->size > kMaxListBytes)
         return std::nullopt;
-    return checker->finish(version);
+    std::optional<CheckedList> list;
+    try {
+        // Unchanged while read: otherwise the bytes may be of two versions.
+        if (platform::useUnchangedFile(path, *version, [&](int fd) { list = readAndCheck(fd, version->size); }))
+            return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // the full reader names the list it has no room for
+    }
+    return list;
 }
 
 } // namespace postal

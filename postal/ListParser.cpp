@@ -26,6 +26,17 @@ constexpr std::size_t kFirstTailLook = std::size_t(4) << 10;
 // Stretches this long are read in two halves at once, on two processors.
 constexpr std::size_t kTwoHalvesFrom = std::size_t(2) << 20;
 
+// Processors of the last ten years read lines about a third faster with
+// their wider instructions; the one build picks its copy when it starts.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define DOZUZEZO_WIDER __attribute__((target_clones("arch=x86-64-v3", "default")))
+#define DOZUZEZO_INLINE inline __attribute__((always_inline))
+#else
+#define DOZUZEZO_WIDER
+#define DOZUZEZO_INLINE inline
+#endif
+
 // Bytes that end a stretch of plain field text. The sentinel NUL needs no
 // bounds check in the inner loops.
 enum : std::uint8_t { Plain = 0, Comma, Quote, Cr, Lf, Nul };
@@ -103,7 +114,7 @@ inline int lowest(const LineBits<W>& b)
 // the published layout: 16 quotes pairing up as whole fields 2-9, 14
 // separating commas outside them.
 template <int W>
-inline bool publishedShape(const std::uint64_t* quoteWords, const std::uint64_t* commaWords)
+DOZUZEZO_INLINE bool publishedShape(const std::uint64_t* quoteWords, const std::uint64_t* commaWords)
 {
     LineBits<W> quotes, commas;
     for (int i = 0; i < W; ++i) {
@@ -151,7 +162,7 @@ inline bool publishedShape(const std::uint64_t* quoteWords, const std::uint64_t*
 // quote, CR, LF or NUL, ended by CR LF, at most 255 bytes, field 1 starting
 // with two digits. Otherwise -1, and the line is read the slow way, which
 // accepts other valid forms and names the fault of a bad one.
-inline int publishedLineLength(const char* p)
+DOZUZEZO_INLINE int publishedLineLength(const char* p)
 {
     std::uint64_t quotes[4] = {0, 0, 0, 0}, commas[4] = {0, 0, 0, 0};
     for (int word = 0; word < 4; ++word) {
@@ -366,8 +377,58 @@ bool ListParser::readManyLines(std::size_t from, std::size_t to)
     return true;
 }
 
-std::optional<LoadError> ListParser::scanLines(const char* const base, std::size_t from, std::size_t to,
-                                               std::size_t& line, PostalList::Rows* rows)
+namespace {
+
+// Where scanLines puts its rows.
+struct RowSink
+{
+    PostalList::Rows* rows;
+    void add(const PostalList::Row& row)
+    {
+        if (rows)
+            rows->push_back(row);
+    }
+};
+
+// Where scanSpans puts its rows: one span while the prefecture stays.
+struct SpanSink
+{
+    std::vector<ListParser::Span>& spans;
+    void add(const PostalList::Row& row)
+    {
+        const std::uint32_t end = row.start + row.length + row.endLength;
+        if (!spans.empty() && spans.back().jisCode == row.jisCode && spans.back().end == row.start) {
+            spans.back().end = end;
+            spans.back().verbatim &= row.verbatim;
+        } else {
+            spans.push_back({row.start, end, row.jisCode, row.verbatim});
+        }
+    }
+};
+
+template <class Sink>
+DOZUZEZO_INLINE std::optional<LoadError> scanInto(const char* base, std::size_t from, std::size_t to,
+                                                  std::size_t& line, Sink sink);
+
+} // namespace
+
+DOZUZEZO_WIDER std::optional<LoadError> ListParser::scanLines(const char* const base, std::size_t from, std::size_t to,
+                                                              std::size_t& line, PostalList::Rows* rows)
+{
+    return scanInto(base, from, to, line, RowSink{rows});
+}
+
+DOZUZEZO_WIDER std::optional<LoadError> ListParser::scanSpans(const char* const base, std::size_t from, std::size_t to,
+                                                              std::size_t& line, std::vector<Span>& spans)
+{
+    return scanInto(base, from, to, line, SpanSink{spans});
+}
+
+namespace {
+
+template <class Sink>
+DOZUZEZO_INLINE std::optional<LoadError> scanInto(const char* const base, std::size_t from, std::size_t to,
+                                                  std::size_t& line, Sink sink)
 {
     auto fail = [](LoadError::Kind kind, std::size_t line, int field) {
         LoadError e{kind, line};
@@ -382,10 +443,9 @@ std::optional<LoadError> ListParser::scanLines(const char* const base, std::size
         if (length >= 0) {
             const int code = codeOf(p, p + 2);
             if (code != 0) {
-                if (rows)
-                    rows->push_back(PostalList::Row{static_cast<std::uint32_t>(p - base),
-                                                   static_cast<std::uint32_t>(length), 2,
-                                                   static_cast<std::uint8_t>(code), true});
+                sink.add(PostalList::Row{static_cast<std::uint32_t>(p - base),
+                                         static_cast<std::uint32_t>(length), 2,
+                                         static_cast<std::uint8_t>(code), true});
                 p += length + 2;
                 continue;
             }
@@ -458,10 +518,11 @@ std::optional<LoadError> ListParser::scanLines(const char* const base, std::size
         }
         row.verbatim = verbatim;
         p += row.endLength;
-        if (rows)
-            rows->push_back(row);
+        sink.add(row);
     }
     return std::nullopt;
 }
+
+} // namespace
 
 } // namespace postal

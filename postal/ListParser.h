@@ -62,6 +62,17 @@ public:
     // is a NUL or the first after a line feed.
     static std::optional<LoadError> scanLines(const char* base, std::size_t from, std::size_t to,
                                               std::size_t& line, PostalList::Rows* rows);
+    // Consecutive rows of one prefecture, by offsets into `base`.
+    struct Span
+    {
+        std::uint32_t begin, end;  // the first row's first byte; past the last row's line end
+        std::uint8_t jisCode;
+        bool verbatim;  // every row's bytes already are its export line
+    };
+    // As scanLines, remembering spans instead of rows: a list checked
+    // without being kept needs no room for a row each.
+    static std::optional<LoadError> scanSpans(const char* base, std::size_t from, std::size_t to,
+                                              std::size_t& line, std::vector<Span>& spans);
 
 private:
     bool fail(LoadError error);

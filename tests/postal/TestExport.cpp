@@ -116,10 +116,10 @@ TEST(Catalogue, FindsPrefecturesByNameOrCode)
         EXPECT_EQ(postal::findPrefecture(text), index) << text;
 }
 
-// Copied from the file as it was checked: the chosen rows where all of them
-// already are export lines; nothing, and nothing written, where a chosen row
-// must be rewritten, the list is damaged, or it changed since the check.
-TEST(ExportToFile, CopiedFromTheListFileAsChecked)
+// Written from the list as it was read and checked: the chosen rows where
+// all of them already are export lines; nothing, and nothing written, where
+// a chosen row must be rewritten or the list is damaged.
+TEST(ExportToFile, WrittenFromTheListAsChecked)
 {
     TempDir dir;
     const std::string published =
@@ -129,54 +129,51 @@ TEST(ExportToFile, CopiedFromTheListFileAsChecked)
     const auto target = dir / "out.csv";
     for (const std::string& bytes : {published, lf14}) {
         writeFile(dir / "list.csv", bytes);
-        const auto spans = postal::checkListFile(dir / "list.csv");
-        ASSERT_TRUE(spans);
+        const auto checked = postal::checkListFile(dir / "list.csv");
+        ASSERT_TRUE(checked);
         for (const PrefectureSet& chosen :
              {codes({13}), codes({1, 47}), codes({13, 14}), PrefectureSet::all()}) {
             std::filesystem::remove(target);
             const bool rewritten = bytes == lf14 && chosen.contains(14);
-            const auto copied = postal::exportByCopy(dir / "list.csv", *spans, chosen, target);
-            ASSERT_EQ(bool(copied), !rewritten);
-            if (copied) {
-                EXPECT_FALSE(copied->error);
+            const auto written = postal::exportCheckedList(*checked, chosen, target);
+            ASSERT_EQ(bool(written), !rewritten);
+            if (written) {
+                EXPECT_FALSE(written->error);
                 EXPECT_EQ(readFile(target), exported(bytes, chosen));
             }
         }
     }
-    // A large list is checked block by block, lines running across blocks;
-    // a damaged line in any block refuses it.
+    // A large list is read in chunks, on two threads where there are two
+    // processors, lines running across the chunks' ends.
     std::string large;
     for (const auto& [code, count] :
-         {std::pair{"01101", 10000}, {"13101", 20000}, {"47201", 10000}})
+         {std::pair{"01101", 10000}, {"13101", 25000}, {"47201", 10000}})
         for (int i = 0; i < count; ++i)
             large += line(code);
+    ASSERT_GT(large.size(), std::size_t(4) << 20);
     writeFile(dir / "large.csv", large);
-    const auto blocks = postal::checkListFile(dir / "large.csv");
-    ASSERT_TRUE(blocks);
-    EXPECT_EQ(blocks->runs.size(), 3u) << "13's rows as one run across the blocks";
+    const auto chunks = postal::checkListFile(dir / "large.csv");
+    ASSERT_TRUE(chunks);
+    EXPECT_EQ(chunks->runs.size(), 3u) << "13's rows as one run across the chunks";
     for (const PrefectureSet& chosen : {codes({13}), codes({1, 47}), PrefectureSet::all()}) {
         std::filesystem::remove(target);
-        const auto copied = postal::exportByCopy(dir / "large.csv", *blocks, chosen, target);
-        ASSERT_TRUE(copied && !copied->error);
+        const auto written = postal::exportCheckedList(*chunks, chosen, target);
+        ASSERT_TRUE(written && !written->error);
         EXPECT_TRUE(readFile(target) == exported(large, chosen));
     }
-    for (const std::size_t at : {large.size() / 4, large.size() * 3 / 4}) {
+    // A damaged line anywhere refuses it: inside a chunk, across a chunk's
+    // end, just before one, in the last line.
+    const std::size_t mb = std::size_t(1) << 20;
+    for (const std::size_t at : {large.size() / 4, mb, 2 * mb - 100, 3 * mb + 1, large.size() - 10}) {
         std::string damaged = large;
         damaged.replace(damaged.rfind("\r\n", at) + 2, 6, "13101,\"");
         writeFile(dir / "large.csv", damaged);
         EXPECT_FALSE(postal::checkListFile(dir / "large.csv")) << at;
     }
+    writeFile(dir / "large.csv", large + "13104,\"cut");
+    EXPECT_FALSE(postal::checkListFile(dir / "large.csv"));
     std::filesystem::remove(dir / "large.csv");
     std::filesystem::remove(target);
-
-    writeFile(dir / "list.csv", published);
-    const auto spans = postal::checkListFile(dir / "list.csv");
-    ASSERT_TRUE(spans);
-    writeFile(dir / "list.csv", published + line("47202"));
-    std::filesystem::remove(target);
-    EXPECT_FALSE(postal::exportByCopy(dir / "list.csv", *spans, PrefectureSet::all(), target));
-    writeFile(dir / "list.csv", published + "13104,\"cut");
-    EXPECT_FALSE(postal::checkListFile(dir / "list.csv"));
     EXPECT_EQ(testsupport::entries(dir.path()), std::vector<std::string>{"list.csv"})
         << "nothing written, no temporary file left";
 }
