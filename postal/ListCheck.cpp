@@ -159,8 +159,6 @@ private:
         if (readFully(fd_, from, base, length) != static_cast<long long>(length))
             return false;  // cut short meanwhile: the full reader says so
         const std::string_view read(base, length);
-        if (chunk == 0 && read.starts_with("\xEF\xBB\xBF"))
-            return false;
         if (length <= kPadding)
             return true;  // all seam
         const std::size_t firstLf = chunk == 0 ? std::string_view::npos : read.find('\n');

@@ -125,7 +125,7 @@ TEST(ExportToFile, WrittenFromTheListAsChecked)
     const std::string published =
         line("01101") + line("13101") + line("13102") + line("14101") + line("47201");
     const std::string lf14 =
-        line("01101") + line("13101") + line("14101", "x", "y", "\n") + line("47201");
+        line("01101") + line("13101") + line("14101", "x", "y", "\n") + line("14102") + line("47201");
     const auto target = dir / "out.csv";
     for (const std::string& bytes : {published, lf14}) {
         writeFile(dir / "list.csv", bytes);
@@ -161,9 +161,20 @@ TEST(ExportToFile, WrittenFromTheListAsChecked)
         ASSERT_TRUE(written && !written->error);
         EXPECT_TRUE(readFile(target) == exported(large, chosen));
     }
+    const std::size_t mb = std::size_t(1) << 20;
+    // A row ending in a bare LF where two chunks meet: 13's rows are then
+    // rewritten, not copied; the others still are.
+    std::string lf = large;
+    lf.erase(lf.rfind("\r\n", 2 * mb - 100), 1);
+    writeFile(dir / "large.csv", lf);
+    const auto withLf = postal::checkListFile(dir / "large.csv");
+    ASSERT_TRUE(withLf);
+    EXPECT_FALSE(postal::exportCheckedList(*withLf, codes({13}), target));
+    const auto others = postal::exportCheckedList(*withLf, codes({1, 47}), target);
+    ASSERT_TRUE(others && !others->error);
+    EXPECT_TRUE(readFile(target) == exported(lf, codes({1, 47})));
     // A damaged line anywhere refuses it: inside a chunk, across a chunk's
     // end, just before one, in the last line.
-    const std::size_t mb = std::size_t(1) << 20;
     for (const std::size_t at : {large.size() / 4, mb, 2 * mb - 100, 3 * mb + 1, large.size() - 10}) {
         std::string damaged = large;
         damaged.replace(damaged.rfind("\r\n", at) + 2, 6, "13101,\"");
