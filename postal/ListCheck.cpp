@@ -61,10 +61,11 @@ public:
             body.spans.reserve(kSpansPerChunk);
     }
 
-    // The first thread's part: chunks until none is left, then a wait for
-    // the other thread's last one. Spinning, not sleeping: a thread asleep
-    // on an idle processor can take a millisecond to wake. Once this has
-    // returned, the other thread touches neither the file nor the bytes.
+    // The first thread's part: reads every chunk in turn, then checks those
+    // the other thread has not taken, then waits for the other's last one.
+    // Spinning, not sleeping: a thread asleep on an idle processor can take
+    // a millisecond to wake. Once this has returned, the other thread
+    // touches neither the file nor the bytes.
     void work()
     {
         struct Close
@@ -77,16 +78,22 @@ public:
                     std::this_thread::yield();
             }
         } close{*this};
-        takeChunks();
+        for (std::size_t chunk = 0; chunk < count_ && !failed_; ++chunk) {
+            if (!read(chunk))
+                failed_ = true;
+            read_ = chunk + 1;
+        }
+        checkChunks();
     }
 
-    // The other thread's part: nothing once the first thread has finished.
+    // The other thread's part: checks chunks as they are read, nothing once
+    // the first thread has finished.
     void help() noexcept
     {
         ++active_;
         if (!closed_) {
             try {
-                takeChunks();
+                checkChunks();
             } catch (const std::bad_alloc&) {
                 failed_ = true;  // the full reader then says what is short
             }
@@ -142,13 +149,24 @@ private:
         std::vector<ListParser::Span> spans;  // offsets from the chunk's start
     };
 
-    // Takes chunks until none is left or one has failed.
-    void takeChunks()
+    // Checks the chunks read and not yet taken, until every one is taken
+    // or one has failed; waits while the next is still being read.
+    void checkChunks()
     {
-        for (std::size_t chunk; !failed_ && (chunk = next_++) < count_;) {
-            if (!check(chunk))
+        for (std::size_t chunk = next_; !failed_ && chunk < count_; chunk = next_) {
+            if (chunk >= read_)
+                std::this_thread::yield();
+            else if (next_.compare_exchange_weak(chunk, chunk + 1) && !check(chunk))
                 failed_ = true;
         }
+    }
+
+    bool read(std::size_t chunk)
+    {
+        const std::uint64_t from = std::uint64_t(chunk) * kChunk;
+        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - from));
+        // Cut short meanwhile: the full reader says so.
+        return readFully(fd_, from, bytes_ + from, length) == static_cast<long long>(length);
     }
 
     bool check(std::size_t chunk)
@@ -156,8 +174,6 @@ private:
         const std::uint64_t from = std::uint64_t(chunk) * kChunk;
         const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - from));
         char* const base = bytes_ + from;
-        if (readFully(fd_, from, base, length) != static_cast<long long>(length))
-            return false;  // cut short meanwhile: the full reader says so
         const std::string_view read(base, length);
         if (length <= kPadding)
             return true;  // all seam
@@ -180,7 +196,8 @@ private:
     const std::uint64_t size_;
     const std::size_t count_;
     std::vector<Body> bodies_;
-    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> read_{0};  // chunks read so far
+    std::atomic<std::size_t> next_{0};  // the next chunk to check
     std::atomic<bool> failed_{false};
     std::atomic<bool> closed_{false};
     std::atomic<int> active_{0};
