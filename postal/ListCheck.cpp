@@ -79,8 +79,10 @@ public:
             }
         } close{*this};
         for (std::size_t chunk = 0; chunk < count_ && !failed_; ++chunk) {
-            if (!read(chunk))
+            if (!read(chunk)) {
                 failed_ = true;
+                break;
+            }
             read_ = chunk + 1;
         }
         checkChunks();
