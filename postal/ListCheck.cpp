@@ -18,9 +18,9 @@ namespace postal {
 
 namespace {
 
-// The file is read in chunks of a megabyte, each checked as soon as it has
-// been read, while it is still in the cache, by two threads where there
-// are two processors: whichever is free takes the next chunk.
+// The file is read in chunks of a megabyte, in file order, each checked as
+// soon as it has been read, while it is still in the cache: by a second
+// thread where there are two processors, by either once all is read.
 constexpr std::size_t kChunk = std::size_t(1) << 20;
 // Files from this size on are shared between two threads.
 constexpr std::uint64_t kSharedFrom = std::uint64_t(4) * kChunk;
@@ -176,12 +176,12 @@ private:
         const std::uint64_t from = std::uint64_t(chunk) * kChunk;
         const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - from));
         char* const base = bytes_ + from;
-        const std::string_view read(base, length);
+        const std::string_view text(base, length);
         if (length <= kPadding)
             return true;  // all seam
-        const std::size_t firstLf = chunk == 0 ? std::string_view::npos : read.find('\n');
+        const std::size_t firstLf = chunk == 0 ? std::string_view::npos : text.find('\n');
         const std::size_t begin = chunk == 0 ? 0 : firstLf == std::string_view::npos ? length : firstLf + 1;
-        const std::size_t lastLf = read.rfind('\n', length - kPadding - 1);
+        const std::size_t lastLf = text.rfind('\n', length - kPadding - 1);
         if (lastLf == std::string_view::npos || lastLf + 1 <= begin)
             return true;  // a line longer than the chunk: all seam
         std::size_t line = 0;
