@@ -7,11 +7,7 @@ namespace cli {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kBridge = "dozuzezo-settings-bridge.dll";
-#else
-constexpr const char* kBridge = "libdozuzezo-settings-bridge.so";
-#endif
+constexpr const char* kBridge = "dozuzezo-settings-bridge";
 
 } // namespace
 

@@ -13,8 +13,13 @@
 
 namespace platform {
 
-std::filesystem::path privateModule(const char* fileName)
+std::filesystem::path privateModule(const char* name)
 {
+#ifdef _WIN32
+    const std::string fileName = std::string(name) + ".dll";
+#else
+    const std::string fileName = "lib" + std::string(name) + ".so";
+#endif
     const std::filesystem::path folder = programFolder();
     const std::filesystem::path beside = folder / fileName;
     std::error_code ec;
@@ -23,9 +28,9 @@ std::filesystem::path privateModule(const char* fileName)
     return (folder / DOZUZEZO_MODULE_FOLDER / fileName).lexically_normal();
 }
 
-void* privateFunction(const char* fileName, const char* name, std::string& why)
+void* privateFunction(const char* moduleName, const char* name, std::string& why)
 {
-    const std::filesystem::path module = privateModule(fileName);
+    const std::filesystem::path module = privateModule(moduleName);
 #ifdef _WIN32
     // The module's own libraries are looked for beside it first.
     HMODULE handle = LoadLibraryExW(module.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -18,11 +18,7 @@ namespace platform {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kReader = "dozuzezo-zip-reader.dll";
-#else
-constexpr const char* kReader = "libdozuzezo-zip-reader.so";
-#endif
+constexpr const char* kReader = "dozuzezo-zip-reader";
 
 struct Context
 {

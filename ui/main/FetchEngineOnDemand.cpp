@@ -8,11 +8,7 @@ namespace ui {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kModule = "dozuzezo-fetcher.dll";
-#else
-constexpr const char* kModule = "libdozuzezo-fetcher.so";
-#endif
+constexpr const char* kModule = "dozuzezo-fetcher";
 
 } // namespace
 
