@@ -1,6 +1,11 @@
 # Windows x64 from Linux with Debian's MinGW-w64 (posix threads, for
-# std::thread and std::jthread). Executables are linked statically, so each
-# .exe runs by itself, under Wine too, without the compiler's DLLs beside it.
+# std::thread and std::jthread). The compiler's runtime is shared, as the Qt
+# DLLs built with it share it (scripts/windows/build-qt.sh); the one-shot
+# command-line export links it in (cli/).
+#
+# Libraries built for Windows outside the system's MinGW folder (Qt, zlib,
+# libdeflate, libzip in scripts/windows/) are named by
+# DOZUZEZO_WINDOWS_PREFIXES, a list of install prefixes.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -9,14 +14,12 @@ set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DOZUZEZO_WINDOWS_PREFIXES)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} ${DOZUZEZO_WINDOWS_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 # Tests and the export run under Wine where they are built.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
