@@ -11,7 +11,7 @@ fail() { echo "check-deb: $*" >&2; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 depends_on() { tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$1"; }
 # Loaded as plugins, or only as fonts and certificates: no linker sees them.
-for needed in libqt6svg6 qt6-qpa-plugins libssl3 ca-certificates fonts-noto-cjk; do
+for needed in qt6-qpa-plugins libssl3 ca-certificates fonts-noto-cjk; do
     depends_on "$needed" || fail "Depends lacks $needed: $depends"
 done
 
