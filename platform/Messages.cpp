@@ -10,7 +10,9 @@ namespace platform {
 
 std::string pathText(const std::filesystem::path& path)
 {
-    const std::u8string text = path.u8string();
+    // A folder stored with slashes and a name joined with a backslash are
+    // shown with the system's separator only (nothing changes on Linux).
+    const std::u8string text = std::filesystem::path(path).make_preferred().u8string();
     return std::string(text.begin(), text.end());
 }
 

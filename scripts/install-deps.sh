@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian 12's packages, whatever of the build, test and
-# screenshot needs is missing. Does nothing when all are there.
+# screenshot needs is missing, with any further packages named as arguments.
+# Does nothing when all are there.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
@@ -10,6 +11,7 @@ packages=(
     librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db bash-completion
     fonts-noto-cjk xvfb xauth x11-utils imagemagick hyperfine python3 unzip time
     clang ccache openbox xdotool
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -33,11 +34,22 @@ QString storedSpelling(const QStringList& names, const QString& name)
 
 } // namespace
 
+#ifdef Q_OS_WIN
+// Where the earlier Windows program's settings statements kept them (string
+// values, a key a section), so its ticks, folder and position carry over.
+QtSettingsStore::QtSettingsStore()
+    : settings_(std::make_unique<QSettings>(
+          QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + kName,
+          QSettings::NativeFormat))
+{
+}
+#else
 QtSettingsStore::QtSettingsStore()
     : settings_(
           std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kName, kName))
 {
 }
+#endif
 
 QtSettingsStore::QtSettingsStore(const QString& iniFile)
     : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
@@ -114,7 +126,7 @@ std::filesystem::path defaultListFolder(const std::filesystem::path& programFold
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QCoreApplication::setOrganizationName(organization);
     QCoreApplication::setApplicationName(application);
-    return std::filesystem::path(folder.toStdU16String());
+    return std::filesystem::path(QDir::toNativeSeparators(folder).toStdU16String());
 }
 
 } // namespace settings

@@ -1,7 +1,8 @@
 #pragma once
 // The settings store over QSettings: the platform's native per-user store
-// (an INI file under the user's configuration folder here, the registry on
-// Windows), or an INI file of the caller's choosing for tests and scripts.
+// (an INI file under the user's configuration folder here; on Windows the
+// registry, HKEY_CURRENT_USER\Software\VB and VBA Program Settings\DOZUZEZO),
+// or an INI file of the caller's choosing for tests and scripts.
 
 #include "SettingsTable.h"
 

@@ -6,6 +6,10 @@
 
 #include <QString>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <limits>
 #include <string>
 #include <vector>
@@ -89,6 +93,42 @@ TEST(QtSettingsStore, FlushReportsAFileThatCannotBeWritten)
     }
     EXPECT_EQ(QtSettingsStore(qPath(dir / "odd.ini")).read("Config", "OptDbl"), "1");
 }
+
+#ifdef _WIN32
+// The registry key an earlier installation wrote: what it kept is read, and
+// what is written is where (and as the string values) it would look.
+TEST(QtSettingsStore, WindowsKeepsTheEarlierProgramsRegistryKey)
+{
+    const wchar_t* key = L"Software\\VB and VBA Program Settings\\DOZUZEZO";
+    HKEY existing = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+        RegCloseKey(existing);
+        GTEST_SKIP() << "this user's own settings are there; the test leaves them alone";
+    }
+    const std::wstring config = std::wstring(key) + L"\\Config";
+    const std::wstring folder = L"C:\\郵便\\一覧";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, config.c_str(), L"FolderName", REG_SZ, folder.c_str(),
+                              DWORD((folder.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    {
+        QtSettingsStore store;
+        EXPECT_EQ(store.read("config", "foldername"), "C:\\郵便\\一覧");
+        store.write("Ken_on_off", "Ken_OnOff(46)", "0");
+        store.write("Position", "K_Left", "1500.5");
+        EXPECT_TRUE(store.flush());
+    }
+    const auto stored = [&](const wchar_t* section, const wchar_t* name) {
+        wchar_t value[64] = {};
+        DWORD size = sizeof value, type = 0;
+        const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, (std::wstring(key) + section).c_str(),
+                                            name, RRF_RT_ANY, &type, value, &size);
+        return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(value) : L"?";
+    };
+    EXPECT_TRUE(stored(L"\\Ken_on_off", L"Ken_OnOff(46)") == L"0");
+    EXPECT_TRUE(stored(L"\\Position", L"K_Left") == L"1500.5");
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+}
+#endif
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStartAndIgnoresTheRest)
 {

@@ -5,6 +5,19 @@
 
 namespace ui {
 
+namespace {
+
+// Windows users get the system's own chooser, which matches names without
+// regard to case already and knows no brackets. Elsewhere the toolkit's:
+// it shows Japanese whatever the desktop's language.
+#ifdef Q_OS_WIN
+constexpr bool kSystemChooser = true;
+#else
+constexpr bool kSystemChooser = false;
+#endif
+
+} // namespace
+
 QString caseInsensitivePattern(const QString& pattern)
 {
     const QString trimmed = pattern.trimmed();
@@ -35,7 +48,7 @@ QStringList toNameFilters(const QString& filter)
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             if (!p.trimmed().isEmpty())
-                patterns << caseInsensitivePattern(p);
+                patterns << (kSystemChooser ? p.trimmed() : caseInsensitivePattern(p));
         }
         if (desc.isEmpty() && patterns.isEmpty())
             continue;
@@ -50,9 +63,7 @@ QString QtFileChooser::choose(QWidget* parent, const FileDialogRequest& request)
 {
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
-    // The toolkit's dialog rather than the desktop's: it shows Japanese
-    // whatever the system's language.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !kSystemChooser);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (request.mode == FileDialogMode::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);

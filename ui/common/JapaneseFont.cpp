@@ -30,19 +30,22 @@ Kind kindOf(const QString& family)
 
 QStringList candidates(Kind kind)
 {
+    // Windows lists its faces under their English names outside Japan; Yu
+    // faces are there where the MS faces (an optional feature) are not.
     switch (kind) {
     case Kind::Serif:
-        // Windows lists its faces under their English names.
-        return {QStringLiteral("MS PMincho"), QStringLiteral("Noto Serif CJK JP"),
-                QStringLiteral("IPAexMincho"), QStringLiteral("IPAMincho"),
-                QStringLiteral("Noto Sans CJK JP")};
+        return {QStringLiteral("MS PMincho"), QStringLiteral("Yu Mincho"),
+                QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAexMincho"),
+                QStringLiteral("IPAMincho"), QStringLiteral("Noto Sans CJK JP")};
     case Kind::Fixed:
-        return {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")};
+        return {QStringLiteral("MS Gothic"), QStringLiteral("BIZ UDGothic"),
+                QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Yu Gothic")};
     case Kind::Proportional:
         break;
     }
-    return {QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+    return {QStringLiteral("MS PGothic"), QStringLiteral("MS UI Gothic"),
+            QStringLiteral("Yu Gothic UI"), QStringLiteral("Noto Sans CJK JP"),
             QStringLiteral("IPAexGothic"), QStringLiteral("IPAPGothic"),
             QStringLiteral("VL PGothic")};
 }
