@@ -1,8 +1,7 @@
-// ken_all.zip read by the export, and the real program run by a shell, as
-// users run it on Linux: file-size limits, full disks, pipes, appending,
-// signals, the settings, the published archive.
+// The real program run by a shell, as users run it on Linux: file-size
+// limits, full disks, pipes, appending, signals, the settings, archives
+// down a pipe.
 #include "tests/cli/ExportTesting.h"
-#include "tests/support/RealList.h"
 #include "tests/support/ZipPacking.h"
 
 #include <csignal>
@@ -18,18 +17,6 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
-
-// ken_all.zip as downloaded, under any name that begins like a zip, its
-// list in a folder of its own.
-TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
-{
-    packZip(dir / "download.bin",
-            {{"2026/", ""}, {"readme.txt", "r"}, {"2026/05/ken_all.csv", readFile(list)}});
-    const Outcome r = run({"-l", (dir / "download.bin").string(), "-o", "-", "14", "13"});
-    ASSERT_EQ(r.code, cli::Ok) << r.err;
-    EXPECT_EQ(r.out, tokyo + kanagawa);
-    EXPECT_EQ(r.err, "");
-}
 
 // The real program, run by a shell as users run it. `E` is the program.
 class ExportProgram : public ExportCommand
@@ -170,24 +157,6 @@ TEST_F(ExportProgram, ARefusedListSendsNothingDownAPipe)
               "dozuzezo-export: 一覧「crc.zip」の「data/KEN_ALL.CSV」を読み込めません: zip "
               "書庫「crc.zip」の"
               "「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。\n");
-}
-
-// The published archive read directly: all 47 give back its list byte for
-// byte, and Tokyo with Kanagawa the lines grep finds in it.
-TEST_F(ExportProgram, ThePublishedArchiveAsDownloaded)
-{
-    std::string why;
-    const auto zip = testsupport::realListZip(&why);
-    const auto csv = testsupport::realList(&why);
-    if (!zip || !csv)
-        GTEST_SKIP() << why;
-    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o all.csv --all"), 0);
-    EXPECT_TRUE(readFile(dir / "all.csv") == readFile(*csv)) << "--all differs from the unzipped list";
-    ASSERT_EQ(sh("\\$E -l '" + zip->string() + "' -o kanto.csv 13 14"), 0);
-    ASSERT_EQ(sh("LC_ALL=C grep -E '^1[34]' '" + csv->string() + "' > grep.out"), 0);
-    const std::string kanto = readFile(dir / "kanto.csv");
-    EXPECT_GT(kanto.size(), 500'000u);
-    EXPECT_TRUE(kanto == readFile(dir / "grep.out")) << "13 14 differs from grep's lines";
 }
 
 } // namespace

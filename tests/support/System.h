@@ -49,6 +49,10 @@ std::filesystem::path folderElsewhere(std::string& whyNone);
 std::filesystem::path makeDevice(const TempDir& dir, std::string_view name);
 extern const char* const kNoDevice;
 
+// A FIFO at `path`, as mkfifo makes one; false where folders hold none.
+bool makeFifo(const std::filesystem::path& path);
+inline constexpr const char* kNoFifo = "Windows folders hold no FIFOs";
+
 // A socket in `dir` that nobody listens on any more, as a server leaves
 // behind; empty where none can be made.
 std::filesystem::path makeSocket(const TempDir& dir, std::string_view name);

@@ -90,6 +90,8 @@ std::filesystem::path folderElsewhere(std::string& whyNone)
 std::filesystem::path makeDevice(const TempDir&, std::string_view name) { return name == "null" ? "NUL" : ""; }
 const char* const kNoDevice = "Windows has no device files a test can make";
 
+bool makeFifo(const std::filesystem::path&) { return false; }
+
 std::filesystem::path makeSocket(const TempDir&, std::string_view) { return {}; }
 
 bool refuseThreads(bool) { return false; }

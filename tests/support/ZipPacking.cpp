@@ -9,7 +9,9 @@ namespace testsupport {
 void packZip(const std::filesystem::path& path, const std::vector<PackedEntry>& entries)
 {
     int error = 0;
-    zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    // libzip takes names in UTF-8 on every system.
+    const std::u8string name = path.u8string();
+    zip_t* z = zip_open(reinterpret_cast<const char*>(name.c_str()), ZIP_CREATE | ZIP_TRUNCATE, &error);
     ASSERT_NE(z, nullptr) << "zip_open " << error;
     for (const PackedEntry& e : entries) {
         zip_source_t* src = zip_source_buffer(z, e.bytes.data(), e.bytes.size(), 0);
