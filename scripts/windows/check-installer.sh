@@ -180,7 +180,7 @@ users_data_kept() {
 }
 if [ -n "$list" ] && [ -n "$bridge" ]; then
     exports_tokyo "$inst/dozuzezo-export.exe"
-    ok "installed dozuzezo-export.exe 13 wrote Tokyo's rows from the list in $appdata"
+    ok "installed dozuzezo-export.exe 13 wrote Tokyo's rows from the list in %APPDATA%\\DOZUZEZO\\DOZUZEZO"
 fi
 
 install_it
