@@ -14,7 +14,8 @@ triple=x86_64-w64-mingw32
 cc=$triple-gcc-posix
 packages=(zlib libdeflate libzip)
 
-gcc_version=$($cc -dumpfullversion)
+# The compiler package's version: the compiler says only "12-posix".
+gcc_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
 script_hash=$(sha256sum <"$0" | cut -c1-12)
 cache=${DOZUZEZO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dozuzezo-windows}
 

@@ -11,10 +11,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 triple=x86_64-w64-mingw32
-cxx=$triple-g++-posix
 
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)   # e.g. 6.4.2+dfsg-10
-gcc_version=$($cxx -dumpfullversion)
+# The compiler package's version: the compiler says only "12-posix".
+gcc_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
 script_hash=$(cat "$0" "$here/qt-directwrite-without-direct2d.patch" | sha256sum | cut -c1-12)
 cache=${DOZUZEZO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dozuzezo-windows}
 prefix=$cache/qt-${qt_version%%+*}-mingw-gcc$gcc_version-$script_hash
@@ -35,7 +35,7 @@ start=$(date +%s)
     apt-get source --download-only "qt6-base=$qt_version" >/dev/null 2>&1 ||
         { echo "apt-get source qt6-base=$qt_version failed" >&2; exit 1; }
     # Unpacking applies Debian's patches.
-    dpkg-source -x qt6-base_*.dsc src >/dev/null
+    dpkg-source -x qt6-base_*.dsc src >/dev/null 2>&1
     patch -s -d src -p1 <"$here/qt-directwrite-without-direct2d.patch"
 )
 

@@ -53,6 +53,10 @@ extern const char* const kNoDevice;
 bool makeFifo(const std::filesystem::path& path);
 inline constexpr const char* kNoFifo = "Windows folders hold no FIFOs";
 
+// Ends the test program, failed, if it still runs `seconds` from now; 0
+// cancels. A hang then fails at once instead of lasting for ever.
+void endIfHung(unsigned seconds);
+
 // A socket in `dir` that nobody listens on any more, as a server leaves
 // behind; empty where none can be made.
 std::filesystem::path makeSocket(const TempDir& dir, std::string_view name);

@@ -30,6 +30,8 @@ bool makeSymlink(const std::filesystem::path& target, const std::filesystem::pat
 
 bool makeFifo(const std::filesystem::path& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
 
+void endIfHung(unsigned seconds) { ::alarm(seconds); }
+
 HeldOpen::HeldOpen(const std::filesystem::path&) {}
 HeldOpen::~HeldOpen() = default;
 bool HeldOpen::held() const { return false; }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
 namespace testsupport {
@@ -91,6 +92,24 @@ std::filesystem::path makeDevice(const TempDir&, std::string_view name) { return
 const char* const kNoDevice = "Windows has no device files a test can make";
 
 bool makeFifo(const std::filesystem::path&) { return false; }
+
+void endIfHung(unsigned seconds)
+{
+    static const PTP_TIMER timer = CreateThreadpoolTimer(
+        [](PTP_CALLBACK_INSTANCE, PVOID, PTP_TIMER) {
+            std::fputs("hung: ended\n", stderr);
+            ExitProcess(124);
+        },
+        nullptr, nullptr);
+    if (seconds == 0) {
+        SetThreadpoolTimer(timer, nullptr, 0, 0);
+        return;
+    }
+    ULARGE_INTEGER due;
+    due.QuadPart = static_cast<ULONGLONG>(-10'000'000LL * seconds); // relative, in 100 ns
+    FILETIME when{due.LowPart, due.HighPart};
+    SetThreadpoolTimer(timer, &when, 0, 0);
+}
 
 std::filesystem::path makeSocket(const TempDir&, std::string_view) { return {}; }
 
