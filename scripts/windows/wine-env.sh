@@ -13,4 +13,6 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     WINEPATH="$WINEPATH;$(winepath -w "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)")")"
 done
 export WINEPATH
-export QT_FORCE_STDERR_LOGGING=1  # QtTest and Qt messages to the pipe, not the debugger
+# QtTest and Qt's messages to the pipe, not the debugger (Wine passes QT_
+# variables on only when they come spelt WINEQT_).
+export WINEQT_FORCE_STDERR_LOGGING=1

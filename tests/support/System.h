@@ -53,6 +53,21 @@ extern const char* const kNoDevice;
 bool makeFifo(const std::filesystem::path& path);
 inline constexpr const char* kNoFifo = "Windows folders hold no FIFOs";
 
+// While it lives, the shell hands addresses of `scheme` to `commandLine`
+// (%1 the address): Windows' per-user URL protocol. Elsewhere the desktop is
+// asked through xdg-open, and nothing is registered.
+class UrlScheme
+{
+public:
+    UrlScheme(const std::string& scheme, const std::string& commandLine);
+    ~UrlScheme();
+    UrlScheme(const UrlScheme&) = delete;
+    UrlScheme& operator=(const UrlScheme&) = delete;
+
+private:
+    std::string scheme_;
+};
+
 // Ends the test program, failed, if it still runs `seconds` from now; 0
 // cancels. A hang then fails at once instead of lasting for ever.
 void endIfHung(unsigned seconds);

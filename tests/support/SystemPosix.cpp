@@ -32,6 +32,9 @@ bool makeFifo(const std::filesystem::path& path) { return ::mkfifo(path.c_str(),
 
 void endIfHung(unsigned seconds) { ::alarm(seconds); }
 
+UrlScheme::UrlScheme(const std::string& scheme, const std::string&) : scheme_(scheme) {}
+UrlScheme::~UrlScheme() = default;
+
 HeldOpen::HeldOpen(const std::filesystem::path&) {}
 HeldOpen::~HeldOpen() = default;
 bool HeldOpen::held() const { return false; }

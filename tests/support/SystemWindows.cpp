@@ -93,6 +93,25 @@ const char* const kNoDevice = "Windows has no device files a test can make";
 
 bool makeFifo(const std::filesystem::path&) { return false; }
 
+UrlScheme::UrlScheme(const std::string& scheme, const std::string& commandLine) : scheme_(scheme)
+{
+    // Written through the merged view: the user's own classes on Windows.
+    const std::wstring key = wide(scheme);
+    const std::wstring command = wide(commandLine), none;
+    const auto set = [](const std::wstring& subkey, const wchar_t* name, const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, subkey.c_str(), name, REG_SZ, value.c_str(),
+                        DWORD((value.size() + 1) * sizeof(wchar_t)));
+    };
+    set(key, nullptr, L"URL:" + wide(scheme));
+    set(key, L"URL Protocol", none);
+    set(key + L"\\shell\\open\\command", nullptr, command);
+}
+
+UrlScheme::~UrlScheme()
+{
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, wide(scheme_).c_str());
+}
+
 void endIfHung(unsigned seconds)
 {
     static const PTP_TIMER timer = CreateThreadpoolTimer(

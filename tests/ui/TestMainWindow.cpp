@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -222,16 +223,32 @@ void TestMainWindow::hints()
     ui::StatusBar* bar = window.statusPanels();
     QGroupBox* kanto = window.regionFrame(2);
     QCheckBox* tokyo = window.prefectureBox(12);
-    QTest::mouseMove(tokyo, QPoint(5, 5));
+    // The event itself: QTest moves the pointer through the platform's
+    // cursor, which the headless platform on Windows does not have.
+    const auto mouseMove = [](QWidget* over, QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, over->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(over, &move);
+    };
+    mouseMove(tokyo, QPoint(5, 5));
     QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 東京都 "));
     QVERIFY(!bar->listLabel()->isVisible());
-    QTest::mouseMove(tokyo, QPoint(20, 6)); // still on the box: not its frame's name
+    mouseMove(tokyo, QPoint(20, 6)); // still on the box: not its frame's name
     QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 東京都 "));
-    QTest::mouseMove(kanto, QPoint(kanto->width() - 5, kanto->height() - 5));
+    mouseMove(kanto, QPoint(kanto->width() - 5, kanto->height() - 5));
     QTRY_COMPARE(bar->panelText(1), QStringLiteral(" 関東地方 "));
-    QTest::mouseMove(window.background(), QPoint(400, 100));
+    mouseMove(window.background(), QPoint(400, 100));
     QTRY_COMPARE(bar->panelText(1), QString());
     QVERIFY(bar->listLabel()->isVisible());
+
+    // A list too long to show gives way in the middle, whole in the tooltip.
+    const QString longList = "一覧: " + QString(300, 'x') + "（3 件）";
+    bar->setListText(longList);
+    QVERIFY(bar->listLabel()->text().contains(QChar(0x2026)));
+    QVERIFY(bar->listLabel()->text().endsWith("（3 件）"));
+    QCOMPARE(bar->listLabel()->toolTip(), longList);
+    bar->setListText("一覧: a（3 件）");
+    QCOMPARE(bar->listLabel()->text() + bar->listLabel()->toolTip(), "一覧: a（3 件）");
 }
 
 void TestMainWindow::dateTimeTexts()

@@ -17,6 +17,7 @@
 #include "ui/info/AboutWindow.h"
 
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -122,7 +123,8 @@ QString listStatusText(const state::ProgramState& state)
 {
     if (!state.listLoaded())
         return QStringLiteral("一覧は読み込まれていません");
-    QString text = QStringLiteral("一覧: ") + fromPath(state.listFile());
+    // A dropped file comes with '/', a stored folder with the system's own.
+    QString text = QStringLiteral("一覧: ") + QDir::toNativeSeparators(fromPath(state.listFile()));
     if (!state.listEntry().empty())
         text += QStringLiteral(" の ") + QString::fromStdString(state.listEntry());
     const QString rows =

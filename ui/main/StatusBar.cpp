@@ -46,9 +46,12 @@ void StatusBar::setPanelText(int panelNumber, const QString& text)
 
 void StatusBar::setListText(const QString& text)
 {
-    // A long path gives way in its middle: the count at the end stays.
+    // A long path gives way in its middle: the count at the end stays, and
+    // the whole text is the label's tooltip.
     const int room = list_->contentsRect().width() - 2 * list_->indent();
-    list_->setText(list_->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    const QString shown = list_->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
+    list_->setText(shown);
+    list_->setToolTip(shown == text ? QString() : text);
 }
 
 QString StatusBar::panelText(int panelNumber) const
