@@ -1,38 +1,18 @@
 #!/usr/bin/env bash
-# The whole program built for Windows x64 with MinGW-w64, against Qt and the
-# zip libraries built here from Debian's sources (scripts/windows/, cached
-# outside the checkout), into build-windows/ (or $WINDOWS_BUILD_DIR). Its
-# whole suite then runs under Wine, headless; the export is checked byte for
-# byte against the Linux build's; the program is driven by the keyboard under
-# Wine on a virtual screen; and the portable zip and the installer are built
-# and checked under Wine. Installs what is missing first (apt).
+# The whole program built for Windows (scripts/build-windows.sh: Qt and the
+# zip libraries from their caches, the program and its tests into
+# build-windows/, the zip and the installer), then tried under Wine: the
+# whole suite, headless; the export byte for byte against the Linux build's;
+# the packages installed, upgraded and uninstalled; the program driven by the
+# keyboard on a virtual screen. Installs what is missing first (apt).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${WINDOWS_BUILD_DIR:-$root/build-windows}
 host=${BUILD_DIR:-$root/build}
-start=$(date +%s)
 
-"$root/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix wine wine64 googletest nsis
-qt=$("$root/scripts/windows/build-qt.sh" | tail -1)
-libs=$("$root/scripts/windows/build-libs.sh" | tail -1)
-prepared=$(date +%s)
-
-# The pictures are rendered by the Linux build's own tool; its export is
-# what the Windows export is compared with.
-[ -x "$host/resources/render-picture" ] || BUILD_DIR=$host "$root/scripts/build.sh"
-
-werror=OFF
-[ -n "${CI:-}" ] && werror=ON
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DDOZUZEZO_WINDOWS_PREFIXES="$qt;$libs" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DDOZUZEZO_HOST_TOOLS="$host" -DDOZUZEZO_BENCH=OFF \
-    -DDOZUZEZO_WERROR=$werror "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+"$root/scripts/build-windows.sh"
 built=$(date +%s)
+qt=$("$root/scripts/windows/build-qt.sh" 2>/dev/null | tail -1)
 
 source "$root/scripts/windows/wine-env.sh" "$build/wine-prefix" "$qt"
 unset DISPLAY WAYLAND_DISPLAY
@@ -67,7 +47,11 @@ if [ -n "$list" ]; then
     cmp "$work/out.csv" "$work/linux.csv"
     echo "dozuzezo-export.exe -l KEN_ALL.CSV -o out.csv 13 14 under Wine: $(wc -c <"$work/out.csv") bytes, the same as the Linux build's and the lines grep finds"
 fi
+[ "$status" -eq 0 ] || { echo "the suite failed under Wine (log: $build/ctest.log)"; exit "$status"; }
 tested=$(date +%s)
 
-echo "Windows: Qt and libraries $((prepared - start)) s, build $((built - prepared)) s, tests under Wine $((tested - built)) s"
-exit $status
+# The packages as users get them: installed, upgraded and uninstalled.
+"$root/scripts/windows/check-installer.sh" "$build"/DOZUZEZO-*-win64-setup.exe "$build"/DOZUZEZO-*-win64.zip $list
+checked=$(date +%s)
+
+echo "Windows under Wine: suite and export $((tested - built)) s, packages $((checked - tested)) s"
