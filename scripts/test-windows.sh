@@ -55,3 +55,10 @@ tested=$(date +%s)
 checked=$(date +%s)
 
 echo "Windows under Wine: suite and export $((tested - built)) s, packages $((checked - tested)) s"
+
+# The program as a user drives it: the installed folder's copy, by the
+# keyboard, under Wine on a virtual screen of its own.
+"$root/scripts/install-deps.sh" xclip locales
+cmake --install "$build" --prefix "$work/installed" >/dev/null
+BUILD_DIR=$host "$root/scripts/windows/try-program.sh" "$work/installed"
+echo "Windows under Wine: the program driven by the keyboard $(($(date +%s) - checked)) s"
