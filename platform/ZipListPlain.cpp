@@ -134,6 +134,14 @@ bool readPlainZipList(std::string_view archive, BlockReceiver& receiver, std::st
     const std::size_t local = entry->localHeader;
     if (local > archive.size() || archive.size() - local < kLocalSize || u32(archive, local) != kLocalHeader)
         return false;
+    // Its local header says what the directory says (the sizes and CRC only
+    // where no data descriptor follows): where they differ, the zip reader
+    // judges which to believe, as for any archive not plainly laid out.
+    if (u16(archive, local + 8) != entry->method ||
+        ((u16(archive, local + 6) & 8) == 0 &&
+         (u32(archive, local + 14) != entry->crc || u32(archive, local + 18) != entry->packedSize ||
+          u32(archive, local + 22) != entry->size)))
+        return false;
     const std::size_t data = local + kLocalSize + u16(archive, local + 26) + u16(archive, local + 28);
     if (data > archive.size() || archive.size() - data < entry->packedSize)
         return false;

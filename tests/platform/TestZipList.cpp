@@ -59,6 +59,26 @@ Read readZip(const std::filesystem::path& path, std::uint64_t limit = platform::
     return fromFile;
 }
 
+// A second directory and end record after the archive's own, saying its
+// list is stored and empty, which its local header denies.
+void appendDisagreeingDirectory(const std::filesystem::path& path)
+{
+    std::string a = testsupport::readFile(path);
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(a[at])) | std::uint32_t(std::uint8_t(a[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(a[at + 2])) << 16 | std::uint32_t(std::uint8_t(a[at + 3])) << 24;
+    };
+    const std::size_t end = a.size() - 22;
+    std::string directory = a.substr(u32(end + 16), u32(end + 12));
+    directory.replace(10, 2, 2, '\0');  // stored
+    directory.replace(16, 12, 12, '\0'); // CRC and sizes: nothing
+    std::string record = a.substr(end);
+    const std::uint32_t at = static_cast<std::uint32_t>(a.size());
+    for (int i = 0; i < 4; ++i)
+        record[16 + i] = char(at >> (8 * i));
+    testsupport::writeFile(path, a + directory + record);
+}
+
 TEST(ZipList, FindsTheOneListAndReadsItExactly)
 {
     struct Case
@@ -67,6 +87,7 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
         std::vector<Packed> entries;
         const char* entry;
         std::size_t padding = 0;  // bytes after the end record
+        bool secondDirectory = false;
     };
     const std::string list = sampleList();
     // clang-format off
@@ -80,6 +101,8 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
         {"empty list", {{"KEN_ALL.CSV", ""}}, "KEN_ALL.CSV"},
         // As a download padded by its server: not plain, read by libzip.
         {"padded", {{"KEN_ALL.CSV", list}}, "KEN_ALL.CSV", 100},
+        // Two directories, and the one that agrees with the local header wins.
+        {"second directory denied by the local header", {{"KEN_ALL.CSV", list}}, "KEN_ALL.CSV", 0, true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -89,6 +112,8 @@ TEST(ZipList, FindsTheOneListAndReadsItExactly)
         if (c.padding)
             testsupport::writeFile(dir / "ken_all.zip",
                                    testsupport::readFile(dir / "ken_all.zip") + std::string(c.padding, '\0'));
+        if (c.secondDirectory)
+            appendDisagreeingDirectory(dir / "ken_all.zip");
         const Read read = readZip(dir / "ken_all.zip");
         ASSERT_TRUE(std::holds_alternative<ZipListBytes>(read))
             << std::get<ZipError>(read).message();
