@@ -32,9 +32,18 @@ namespace {
 #ifdef _WIN32
 int closeFd(int fd) { return ::_close(fd); }
 int syncFd(int fd) { return ::_commit(fd); }
+// WriteFile itself: the C runtime takes a short write (a disk filling up, as
+// Wine reports it) for a failure with no reason; here it is a count, and the
+// next write fails with the system's reason (a full disk).
 long long writeSome(int fd, const char* data, std::size_t size)
 {
-    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)), data,
+                   static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &written, nullptr)) {
+        errno = windows::lastErrno();
+        return -1;
+    }
+    return written;
 }
 // In one step and on disk when it returns; a target held open by another
 // program is said to be so.

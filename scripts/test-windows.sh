@@ -46,6 +46,24 @@ if [ -n "$list" ]; then
     (cd "$work" && "$host/cli/dozuzezo-export" -l KEN_ALL.CSV -o linux.csv 13 14)
     cmp "$work/out.csv" "$work/linux.csv"
     echo "dozuzezo-export.exe -l KEN_ALL.CSV -o out.csv 13 14 under Wine: $(wc -c <"$work/out.csv") bytes, the same as the Linux build's and the lines grep finds"
+    # A disk that fills up on the way: said so in the program's words, and
+    # nothing left behind (Wine reports the first short write as a count).
+    mkdir -p "$work/small"
+    if mount -t tmpfs -o size=256k tmpfs "$work/small" 2>/dev/null; then
+        full=0
+        (cd "$work" && wine "$exe" -l KEN_ALL.CSV -o "$(winepath -w "$work/small")\out.csv" 13 14) \
+            2>"$work/full.txt" || full=$?
+        tr -d '\r' <"$work/full.txt"
+        left=$(ls -A "$work/small")
+        umount "$work/small"
+        if [ "$full" -ne 4 ] || ! grep -q 'ディスクの空き容量が足りません' "$work/full.txt" || [ -n "$left" ]; then
+            echo "FAILED: dozuzezo-export.exe onto a full disk: exit $full, left: $left"
+            exit 1
+        fi
+        echo "dozuzezo-export.exe onto a full disk under Wine: exit 4, the program's reason, nothing left"
+    else
+        echo "note: no tmpfs can be mounted here; the full disk is not tried under Wine"
+    fi
 fi
 [ "$status" -eq 0 ] || { echo "the suite failed under Wine (log: $build/ctest.log)"; exit "$status"; }
 tested=$(date +%s)
