@@ -55,7 +55,8 @@ has_value() { values "$1" | grep -qxF "$2"; }
 
 # The zip: one folder; what its programs and libraries load is there or is
 # Windows' own; each DLL at its top is loaded by one of them or is a module
-# of the programs'; the window's plugins and Qt's texts and nothing more;
+# of the programs'; the window's plugins, Qt's texts and the licences of
+# what is shipped, and nothing more;
 # nothing carries symbols or debugging information.
 mkdir "$work/zip"
 (cd "$work/zip" && cmake -E tar xf "$zip")
@@ -67,7 +68,11 @@ echo "shipped ($(du -sh "$portable" | cut -f1)):" $shipped
 [ -f "$portable/dozuzezo-export.exe" ] || fail "no dozuzezo-export.exe"
 expected_extras=""
 [ -f "$portable/dozuzezo.exe" ] && expected_extras="platforms/qwindows.dll tls/qschannelbackend.dll translations/qtbase_ja.qm"
-extras=$(grep / <<<"$shipped" | xargs echo || true)
+extras=$(grep / <<<"$shipped" | grep -v '^licenses/' | xargs echo || true)
+for licence in licenses/zlib/LICENSE licenses/libdeflate/COPYING licenses/libzip/LICENSE \
+               ${expected_extras:+licenses/Qt/copyright.txt licenses/Qt/LGPL-3.txt}; do
+    grep -qx "$licence" <<<"$shipped" || fail "the zip lacks $licence"
+done
 [ "$extras" = "$expected_extras" ] || fail "in subfolders: '$extras', expected '$expected_extras'"
 imports=""
 for f in $(grep -iE '\.(exe|dll)$' <<<"$shipped"); do

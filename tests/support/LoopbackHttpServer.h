@@ -50,6 +50,9 @@ private:
         const QByteArray path = head.split(' ').value(1);
         const Response r = responses.value(path, Response{"404 Not Found", {}, "none", -1, false});
         pending_.remove(socket);
+        // One request a connection, as "Connection: close" says: a client that
+        // sent another before seeing the close retries it elsewhere.
+        QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
         socket->write("HTTP/1.1 " + r.status + "\r\n" + r.headers + "Content-Length: " +
                       QByteArray::number(r.body.size()) + "\r\nConnection: close\r\n\r\n" +
                       (r.sent < 0 ? r.body : r.body.left(r.sent)));
