@@ -321,32 +321,42 @@ void TestInfoWindows::desktopOpener()
                  mail ? "1:mailto:someone@example.org\n" : "1:https://example.org/~someone/\n");
 }
 
-// The buttons in Japanese, the one asked for the default; the text as given.
+// The buttons in Japanese, the one asked for the default; the text as given;
+// the keys that answer, access keys with and without Alt.
 void TestInfoWindows::messageBoxAsksInJapanese()
 {
+    using enum ui::MessageAnswer;
     const QString question = QStringLiteral("「vevoz君 for Windows」 を終了しますか？　");
-    // The buttons from the left, then the default one.
+    const QStringList okCancel = {"OK", "キャンセル"}, yesNo = {"はい(&Y)", "いいえ(&N)"};
+    // The buttons from the left, then the default one; a key and its answer.
     // clang-format off
-    const std::tuple<ui::MessageButtons, ui::MessageAnswer, QStringList> cases[] = {
-        {ui::MessageButtons::OkCancel, ui::MessageAnswer::Ok, {"OK", "キャンセル", "OK"}},
-        {ui::MessageButtons::YesNo, ui::MessageAnswer::Ok, {"はい", "いいえ", "はい"}},
-        {ui::MessageButtons::OkCancel, ui::MessageAnswer::Cancel, {"OK", "キャンセル", "キャンセル"}}};
+    const std::tuple<ui::MessageButtons, ui::MessageAnswer, QStringList, QKeyCombination,
+                     ui::MessageAnswer> cases[] = {
+        {ui::MessageButtons::OkCancel, Ok, okCancel + QStringList{"OK"}, Qt::Key_Escape, Cancel},
+        {ui::MessageButtons::OkCancel, Cancel, okCancel + QStringList{"キャンセル"}, Qt::Key_Return, Cancel},
+        {ui::MessageButtons::YesNo, Ok, yesNo + QStringList{"はい(&Y)"}, Qt::ALT | Qt::Key_N, Cancel},
+        {ui::MessageButtons::YesNo, Ok, yesNo + QStringList{"はい(&Y)"}, Qt::Key_N, Cancel},
+        {ui::MessageButtons::YesNo, Cancel, yesNo + QStringList{"いいえ(&N)"}, Qt::ALT | Qt::Key_Y, Ok},
+        {ui::MessageButtons::YesNo, Cancel, yesNo + QStringList{"いいえ(&N)"}, Qt::Key_Y, Ok}};
     // clang-format on
-    for (const auto& [kind, defaultAnswer, buttons] : cases) {
+    for (const auto& [kind, defaultAnswer, buttons, key, expected] : cases) {
         QStringList shown;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        testsupport::ModalDialogs dialogs([&](QDialog* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
             QVERIFY(box);
             shown << box->windowTitle() << box->text();
             for (QAbstractButton* b : box->buttons())
                 shown << b->text();
             shown << box->defaultButton()->text();
-            box->buttons().constLast()->click(); // the one that says no
+            box->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(box));
+            QTest::keyClick(box, key.key(), key.keyboardModifiers());
+            QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), 2000); // the key alone answers
         });
         const ui::MessageAnswer answer = ui::QtMessageBoxes().show(
             nullptr, {question, "終了確認", ui::MessageIcon::Question, kind, defaultAnswer});
         QCOMPARE(shown, QStringList({"終了確認", question}) + buttons);
-        QCOMPARE(answer, ui::MessageAnswer::Cancel);
+        QCOMPARE(answer, expected);
     }
 }
 

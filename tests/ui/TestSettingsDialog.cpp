@@ -195,7 +195,12 @@ void TestSettingsDialog::opening_data()
     QTest::newRow("all on, tab 1") << QStringList{"1", "1", "1", "1", "1"} << "11111";
     QTest::newRow("only exactly 1 ticks") << QStringList{"2", "", " 1", "1", "1"} << "00011";
     QTest::newRow("tab 1 while remembering is off") << QStringList{"1", "0", "0", "0", "1"} << "10001";
+    QTest::newRow("tab 0") << QStringList{"0", "1", "1", "1", "0"} << "01110";
     QTest::newRow("hand-edited tab 2") << QStringList{"1", "0", "0", "1", "2"} << "10010";
+    QTest::newRow("no tab stored") << QStringList{"1", "0", "0", "1", ""} << "10010";
+    QTest::newRow("tab not a number") << QStringList{"1", "0", "0", "1", "x"} << "10010";
+    QTest::newRow("negative tab") << QStringList{"1", "0", "0", "1", "-1"} << "10010";
+    QTest::newRow("tab too big") << QStringList{"1", "0", "0", "1", "1000"} << "10010";
     // clang-format on
 }
 

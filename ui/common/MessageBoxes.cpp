@@ -100,12 +100,14 @@ MessageAnswer QtMessageBoxes::show(QWidget* parent, const MessageRequest& reques
                          });
     }
 
+    // Access keys as the system's own question boxes have them: Alt+Y or Y,
+    // Alt+N or N.
     const bool yesNo = request.buttons == MessageButtons::YesNo;
-    QPushButton* ok = box.addButton(yesNo ? QStringLiteral("はい") : QStringLiteral("OK"),
+    QPushButton* ok = box.addButton(yesNo ? QStringLiteral("はい(&Y)") : QStringLiteral("OK"),
                                     QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (request.buttons != MessageButtons::Ok) {
-        cancel = box.addButton(yesNo ? QStringLiteral("いいえ") : QStringLiteral("キャンセル"),
+        cancel = box.addButton(yesNo ? QStringLiteral("いいえ(&N)") : QStringLiteral("キャンセル"),
                                QMessageBox::RejectRole);
         box.setEscapeButton(cancel);
     } else {

@@ -74,8 +74,9 @@ QString toDisplayLines(const QString& text);
 QString wrappable(const QString& text);
 
 // The real boxes: QMessageBox with buttons reading "OK" and "キャンセル"
-// (or "はい" and "いいえ") whatever the system's language. Long names wrap;
-// text copied out of the box comes without the breaks added for that.
+// (or "はい(&Y)" and "いいえ(&N)") whatever the system's language. Long
+// names wrap; text copied out of the box comes without the breaks added for
+// that.
 class QtMessageBoxes : public MessageBoxes
 {
 public:
