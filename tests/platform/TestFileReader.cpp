@@ -89,34 +89,28 @@ TEST(FileReader, AFileChangedWhileReadIsRefused)
 TEST(FileReader, TheLimitIsReadAndNoMore)
 {
     TempDir dir;
-    for (const std::size_t size : {std::size_t(100), std::size_t(101)})
-        for (const bool pipe : {false, true}) {
-            const std::string bytes(size, 'x');
-            fs::path path = dir / "list.csv";
-            int ends[2] = {-1, -1};
-            if (!pipe) {
-                testsupport::writeFile(path, bytes);
-            } else {
-#ifdef _WIN32
-                continue; // no pipe to name by a path
-#else
-                ASSERT_EQ(::pipe(ends), 0);
-                EXPECT_EQ(::write(ends[1], bytes.data(), size), ssize_t(size));
-                ::close(ends[1]);
-                path = "/dev/fd/" + std::to_string(ends[0]);
+    for (const std::size_t size : {100, 101}) {
+        const std::string bytes(size, 'x');
+        testsupport::writeFile(dir / "list.csv", bytes);
+        std::vector<fs::path> paths{dir / "list.csv"};
+#ifndef _WIN32
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        EXPECT_EQ(::write(ends[1], bytes.data(), size), ssize_t(size));
+        ::close(ends[1]);
+        paths.push_back("/dev/fd/" + std::to_string(ends[0]));
 #endif
-            }
+        for (const fs::path& path : paths) {
             CountingReceiver receiver;
             const auto error = platform::readFile(path, 100, receiver);
             EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt,
-                      size > 100 ? std::optional(ReadError::Kind::TooLarge) : std::nullopt)
-                << size << pipe;
-            EXPECT_EQ(receiver.total, size > 100 ? 0 : size) << size << pipe;
-#ifndef _WIN32
-            if (pipe)
-                ::close(ends[0]);
-#endif
+                      size > 100 ? std::optional(ReadError::Kind::TooLarge) : std::nullopt);
+            EXPECT_EQ(receiver.total, size > 100 ? 0 : size) << path;
         }
+#ifndef _WIN32
+        ::close(ends[0]);
+#endif
+    }
 }
 
 // A sparse file of the given size, first byte `first`: no disk used.
