@@ -3,7 +3,6 @@
 #include "platform/FileReader.h"
 #include "platform/FileSystem.h"
 
-#include <cerrno>
 #include <charconv>
 #include <string_view>
 #include <system_error>
