@@ -178,7 +178,7 @@ std::optional<NotAFile> whatIsThere(const std::filesystem::path& path, int error
     Stat st{};
     if (error != ENXIO || ::stat(path.c_str(), &st) != 0)
         return std::nullopt;
-    return S_ISSOCK(st.st_mode) ? NotAFile::Socket : NotAFile::Device;
+    return S_ISSOCK(st.st_mode) ? NotAFile::Socket : NotAFile::Unplugged;
 }
 #endif
 
@@ -220,6 +220,21 @@ std::optional<ReadError> openWithStatus(const std::filesystem::path& path, int& 
 std::optional<FileVersion> fileVersion(const std::filesystem::path& path)
 {
     return versionAt(path);
+}
+
+std::optional<NotAFile> notAFile(const std::filesystem::path& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    switch (status.type()) {
+    case fs::file_type::directory: return NotAFile::Folder;
+    case fs::file_type::fifo: return NotAFile::Pipe;
+    case fs::file_type::socket: return NotAFile::Socket;
+    case fs::file_type::character:
+    case fs::file_type::block: return NotAFile::Device;
+    default: return std::nullopt;
+    }
 }
 
 std::optional<ReadError> readFile(const std::filesystem::path& path, std::uint64_t limit,

@@ -25,8 +25,14 @@ public:
     virtual bool received(std::size_t count) = 0;
 };
 
-// What stands where a file was to be read.
-enum class NotAFile { Folder, Socket, Device };
+// What stands where a file was to be read (Unplugged: a device with nothing
+// behind it).
+enum class NotAFile { Folder, Socket, Unplugged, Pipe, Device };
+
+// What stands at `path` where it is something other than a plain file, found
+// without opening it: opening a pipe waits for its writer, and a device such
+// as /dev/zero reads on and on. Nothing for a plain file, or where nothing is.
+std::optional<NotAFile> notAFile(const std::filesystem::path& path);
 
 struct ReadError
 {

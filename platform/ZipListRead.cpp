@@ -198,7 +198,7 @@ std::optional<ZipError> readListFromSource(zip_source_t* source, zip_error_t& op
             const std::span<char> room = receiver.room(listSize);
             if (!readAll(file.get(), room.first(listSize), got, zipError, error.sysError) || got != listSize)
                 return fail(ZipError::Kind::Damaged);
-            if (libdeflate_crc32(0, room.data(), listSize) != st.crc)
+            if (libdeflate_crc32(0, room.data(), got) != st.crc)
                 return fail(ZipError::Kind::CrcMismatch);
             return finish(listSize);
         }

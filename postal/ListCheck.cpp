@@ -31,11 +31,12 @@ constexpr std::size_t kPadding = ListParser::kPadding;
 constexpr std::size_t kSpansPerChunk = 16;
 
 // Up to `size` bytes from `offset`, fewer only at the file's end; -1 on a fault.
-long long readFully(int fd, std::uint64_t offset, char* buffer, std::size_t size)
+long long readFully(const ChunkReader& readAt, int fd, std::uint64_t offset, char* buffer,
+                    std::size_t size)
 {
     std::size_t got = 0;
     while (got < size) {
-        const long long n = platform::readAt(fd, offset + got, buffer + got, size - got);
+        const long long n = readAt(fd, offset + got, buffer + got, size - got);
         if (n < 0)
             return -1;
         if (n == 0)
@@ -53,9 +54,9 @@ long long readFully(int fd, std::uint64_t offset, char* buffer, std::size_t size
 class ChunkChecker
 {
 public:
-    ChunkChecker(int fd, char* bytes, std::uint64_t size)
-        : fd_(fd), bytes_(bytes), size_(size), count_(static_cast<std::size_t>((size + kChunk - 1) / kChunk)),
-          bodies_(count_)
+    ChunkChecker(const ChunkReader& readAt, int fd, char* bytes, std::uint64_t size)
+        : readAt_(readAt), fd_(fd), bytes_(bytes), size_(size),
+          count_(static_cast<std::size_t>((size + kChunk - 1) / kChunk)), bodies_(count_)
     {
         for (Body& body : bodies_)
             body.spans.reserve(kSpansPerChunk);
@@ -168,7 +169,8 @@ private:
         const std::uint64_t from = std::uint64_t(chunk) * kChunk;
         const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - from));
         // Cut short meanwhile: the full reader says so.
-        return readFully(fd_, from, bytes_ + from, length) == static_cast<long long>(length);
+        return readFully(readAt_, fd_, from, bytes_ + from, length) ==
+               static_cast<long long>(length);
     }
 
     bool check(std::size_t chunk)
@@ -193,6 +195,7 @@ private:
         return true;
     }
 
+    const ChunkReader& readAt_;
     const int fd_;
     char* const bytes_;
     const std::uint64_t size_;
@@ -206,7 +209,7 @@ private:
 };
 
 // The list in the open file of `size` bytes, or nothing.
-std::optional<CheckedList> readAndCheck(int fd, std::uint64_t size)
+std::optional<CheckedList> readAndCheck(const ChunkReader& readAt, int fd, std::uint64_t size)
 {
     CheckedList list;
     list.memory.reset(platform::allocateBuffer(static_cast<std::size_t>(size) + kPadding));
@@ -215,7 +218,7 @@ std::optional<CheckedList> readAndCheck(int fd, std::uint64_t size)
     list.size = size;
     // Shared with the other thread, which is not waited for once it can
     // no longer touch the file or the bytes.
-    const auto checker = std::make_shared<ChunkChecker>(fd, list.memory.get(), size);
+    const auto checker = std::make_shared<ChunkChecker>(readAt, fd, list.memory.get(), size);
     if (size >= kSharedFrom && std::thread::hardware_concurrency() > 1) {
         try {
             std::thread([checker] { checker->help(); }).detach();
@@ -235,7 +238,7 @@ std::optional<CheckedList> readAndCheck(int fd, std::uint64_t size)
 
 } // namespace
 
-std::optional<CheckedList> checkListFile(const std::filesystem::path& path)
+std::optional<CheckedList> checkListFile(const std::filesystem::path& path, const ChunkReader& read)
 {
     // Only a plain file: opening a pipe would wait for, or cut off, its writer.
     std::error_code ec;
@@ -246,7 +249,8 @@ std::optional<CheckedList> checkListFile(const std::filesystem::path& path)
     std::optional<CheckedList> list;
     try {
         // Unchanged while read: otherwise the bytes may be of two versions.
-        if (platform::useUnchangedFile(path, *version, [&](int fd) { list = readAndCheck(fd, version->size); }))
+        if (platform::useUnchangedFile(
+                path, *version, [&](int fd) { list = readAndCheck(read, fd, version->size); }))
             return std::nullopt;
     } catch (const std::bad_alloc&) {
         return std::nullopt;  // the full reader names the list it has no room for

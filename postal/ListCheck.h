@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -42,7 +43,11 @@ struct CheckedList
 // The list at `path`, a plain file read whole and unchanged while read, all
 // of whose lines the full reader accepts. Nothing where this way cannot say
 // so (a fault, a long line where a chunk ends, a pipe...): the full reader
-// then reads it, and names what is wrong.
-std::optional<CheckedList> checkListFile(const std::filesystem::path& path);
+// then reads it, and names what is wrong. Chunks are read through `read`
+// (platform::readAt), so that a change between two can be put there.
+using ChunkReader =
+    std::function<long long(int fd, std::uint64_t offset, char* buffer, std::size_t size)>;
+std::optional<CheckedList> checkListFile(const std::filesystem::path& path,
+                                         const ChunkReader& read = platform::readAt);
 
 } // namespace postal

@@ -17,7 +17,9 @@ std::string LoadError::message() const
         switch (notAFile) {
         case platform::NotAFile::Folder: return "ファイルではなくフォルダです。";
         case platform::NotAFile::Socket: return "ファイルではなくソケットです。";
-        case platform::NotAFile::Device: return "ファイルではなく、つながっていない装置です。";
+        case platform::NotAFile::Unplugged: return "ファイルではなく、つながっていない装置です。";
+        case platform::NotAFile::Pipe: return "ファイルではなくパイプです。";
+        case platform::NotAFile::Device: return "ファイルではなく装置です。";
         }
         break;
     case Kind::ReadFailed: return "ファイルを読み込めません（" + systemErrorText(sysError) + "）。";

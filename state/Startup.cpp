@@ -1,8 +1,8 @@
 #include "Startup.h"
 
+#include "platform/FileReader.h"
 #include "platform/FileSystem.h"
 
-#include <cerrno>
 #include <charconv>
 #include <string_view>
 #include <system_error>
@@ -101,27 +101,36 @@ ListLoad loadConfiguredList(const SettingCopies& copies)
 
 ListLoad loadNamedList(const std::filesystem::path& file)
 {
-    // No ken_all.zip is looked for in its place.
-    return load(platform::findFileIgnoringCase(file.parent_path(), file.filename()));
+    ListLoad result;
+    // Told apart before opening: a pipe without a writer would hold the
+    // window until one came.
+    if (const std::optional<platform::NotAFile> what = platform::notAFile(file)) {
+        result.listPath = file;
+        result.loadError = postal::LoadError{postal::LoadError::Kind::NotAFile};
+        result.loadError->notAFile = *what;
+    } else {
+        // No ken_all.zip is looked for in its place.
+        result = load(platform::findFileIgnoringCase(file.parent_path(), file.filename()));
+    }
+    result.named = true;
+    return result;
 }
 
 std::optional<ListWarning> listWarning(const ListLoad& load, bool keptLoadedList)
 {
     if (load.table)
         return std::nullopt;
-    if (load.listMissing && !keptLoadedList)
+    if (load.listMissing && !load.named)
         return ListWarning{missingListText(), kMissingListTitle};
     postal::ListFileLoad refused;
     refused.file = load.listPath;
     refused.entry = load.listEntry;
     refused.error = load.loadError;
     refused.zipError = load.zipError;
-    if (load.listMissing)
-        refused.error = postal::LoadError{postal::LoadError::Kind::CannotOpen, 0, 0, 0, ENOENT};
-    std::string text = refusedListText(refused);
-    if (keptLoadedList)
-        text = text.substr(0, text.rfind("\n\n")) + "\n\nこれまでの一覧をそのまま使います。  ";
-    return ListWarning{std::move(text), kRefusedListTitle};
+    if (!load.named)
+        return ListWarning{refusedListText(refused), kRefusedListTitle};
+    return ListWarning{refusedNamedListText(refused, load.listMissing, keptLoadedList),
+                       kRefusedListTitle};
 }
 
 PositionTwips centredPosition(ScreenTwips screen)
@@ -189,29 +198,39 @@ std::string missingListText()
 
 namespace {
 
-std::string refusedText(const std::string& shown, const std::string& problem)
+std::string refusedText(const postal::ListFileLoad& load, const std::string& problem,
+                        const char* ending)
 {
-    return "全国版の郵便番号一覧 " + shown + " を読み込めませんでした。　"
-           "\n\n" +
-           problem +
-           "\n\n"
-           "各種設定画面 「ken_all.csv 保存先」 "
-           "タブから、正しい一覧のあるフォルダを設定して下さい。  ";
+    std::string shown = "「" + textFromPath(load.file) + "」";
+    if (!load.entry.empty())
+        shown += " の 「" + load.entry + "」";
+    return "全国版の郵便番号一覧 " + shown + " を読み込めませんでした。　\n\n" + problem + "\n\n" +
+           ending;
 }
+
+constexpr const char* kChooseFolder =
+    "各種設定画面 「ken_all.csv 保存先」 タブから、正しい一覧のあるフォルダを設定して下さい。  ";
 
 } // namespace
 
 std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list)
 {
-    return refusedText("「" + textFromPath(list) + "」", error.message());
+    postal::ListFileLoad load;
+    load.file = list;
+    return refusedText(load, error.message(), kChooseFolder);
 }
 
 std::string refusedListText(const postal::ListFileLoad& load)
 {
-    std::string shown = "「" + textFromPath(load.file) + "」";
-    if (!load.entry.empty())
-        shown += " の 「" + load.entry + "」";
-    return refusedText(shown, load.problem());
+    return refusedText(load, load.problem(), kChooseFolder);
+}
+
+std::string refusedNamedListText(const postal::ListFileLoad& load, bool missing,
+                                 bool keptLoadedList)
+{
+    return refusedText(load, missing ? "ファイルが存在しません。" : load.problem(),
+                       keptLoadedList ? "これまでの一覧をそのまま使います。  "
+                                      : "一覧は読み込まれていません。  ");
 }
 
 } // namespace state

@@ -53,6 +53,7 @@ struct ListLoad
     std::filesystem::path listPath;              // the file read, or the one asked for
     std::string listEntry;                       // the list's name in ken_all.zip, when read from it
     bool listMissing = false;                    // no plain file there
+    bool named = false;                          // a file the user chose, not the settings' list
     std::optional<postal::LoadError> loadError;  // the list was refused
     std::optional<platform::ZipError> zipError;  // the archive holding it was refused
 };
@@ -68,8 +69,9 @@ struct ListWarning
     std::string text;
     std::string title;
 };
-// What a load that found no usable list tells the user. Where a list stays
-// loaded (a refused drop), it says so instead of sending them to the settings.
+// What a load that found no usable list tells the user. A file the user
+// chose is named with what is wrong with it, never sending them to the
+// settings; `keptLoadedList`: the list loaded before stays (a refused drop).
 std::optional<ListWarning> listWarning(const ListLoad& load, bool keptLoadedList = false);
 
 struct StartupResult : ListLoad
@@ -123,6 +125,10 @@ inline constexpr const char* kRefusedListTitle = "ファイル確認";
 std::string refusedListText(const postal::LoadError& error, const std::filesystem::path& list);
 // Names the archive and its entry where the list came out of one.
 std::string refusedListText(const postal::ListFileLoad& load);
+// A list the user chose: missing, or refused for its problem; then whether
+// the list loaded before stays.
+std::string refusedNamedListText(const postal::ListFileLoad& load, bool missing,
+                                 bool keptLoadedList);
 
 // Paths travel through the store as UTF-8 text.
 std::filesystem::path pathFromText(const std::string& text);

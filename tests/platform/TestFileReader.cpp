@@ -11,6 +11,10 @@
 #include <functional>
 #include <system_error>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 using platform::ReadError;
 using testsupport::TempDir;
@@ -24,19 +28,23 @@ public:
     std::span<char> room(std::size_t size) override { return buffer.resize(size), buffer; }
     bool received(std::size_t count) override
     {
-        if (const auto once = std::exchange(change, nullptr))
+        const auto once = std::exchange(change, nullptr);
+        if (once)
             once();
-        return total += count, true;
+        return total += count, !(once && refuse);
     }
     std::function<void()> change; // done once, after the first block
+    bool refuse = false;          // then stops, as the list reader stops at a damaged line
     std::vector<char> buffer;
     std::uint64_t expected = 0;
     std::uint64_t total = 0;
 };
 
 // A plain file changed while it is read, between two blocks, however it
-// changed: refused. Left alone, or where the system refused the change
-// (Windows lets no file be renamed over one being read), it is read whole.
+// changed: refused as changed, also where what was read made the receiver
+// stop (not a damaged list but a changed one). Left alone, or where the
+// system refused the change (Windows lets no file be renamed over one being
+// read), it is read whole.
 TEST(FileReader, AFileChangedWhileReadIsRefused)
 {
     const std::string bytes(300'000, 'x'); // more than the first block
@@ -53,22 +61,55 @@ TEST(FileReader, AFileChangedWhileReadIsRefused)
          [](const fs::path& p, std::error_code& ec) { return fs::rename(p.parent_path() / "other", p, ec), !ec; }},
     };
     // clang-format on
-    for (const auto& [what, change] : changes) {
-        TempDir dir;
-        for (const char* name : {"list.csv", "other"}) {
-            testsupport::writeFile(dir / name, bytes);
-            // Both long unchanged: any change is seen in the times too.
-            fs::last_write_time(dir / name, fs::last_write_time(dir / name) - std::chrono::hours(24 * 365));
+    for (const auto& [what, change] : changes)
+        for (const bool refuse : {false, true}) {
+            TempDir dir;
+            for (const char* name : {"list.csv", "other"}) {
+                testsupport::writeFile(dir / name, bytes);
+                // Both long unchanged: any change is seen in the times too.
+                fs::last_write_time(dir / name,
+                                    fs::last_write_time(dir / name) - std::chrono::hours(24 * 365));
+            }
+            CountingReceiver receiver;
+            receiver.refuse = refuse;
+            bool changed = false;
+            std::error_code ec;
+            receiver.change = [&, change = change] { changed = change(dir / "list.csv", ec); };
+            const auto error =
+                platform::readFile(dir / "list.csv", postal::kMaxListBytes, receiver);
+            EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt,
+                      changed ? std::optional(ReadError::Kind::Changed) : std::nullopt)
+                << what << refuse;
+            EXPECT_TRUE(changed || refuse || receiver.total == bytes.size()) << what;
         }
-        CountingReceiver receiver;
-        bool changed = false;
-        std::error_code ec;
-        receiver.change = [&, change = change] { changed = change(dir / "list.csv", ec); };
-        const auto error = platform::readFile(dir / "list.csv", postal::kMaxListBytes, receiver);
-        EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt,
-                  changed ? std::optional(ReadError::Kind::Changed) : std::nullopt)
-            << what;
-        EXPECT_TRUE(changed || receiver.total == bytes.size()) << what;
+}
+
+// Up to the limit read, one byte more refused: a plain file from its size,
+// a pipe cut off as it comes.
+TEST(FileReader, TheLimitIsReadAndNoMore)
+{
+    TempDir dir;
+    for (const std::size_t size : {100, 101}) {
+        const std::string bytes(size, 'x');
+        testsupport::writeFile(dir / "list.csv", bytes);
+        std::vector<fs::path> paths{dir / "list.csv"};
+#ifndef _WIN32
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        EXPECT_EQ(::write(ends[1], bytes.data(), size), ssize_t(size));
+        ::close(ends[1]);
+        paths.push_back("/dev/fd/" + std::to_string(ends[0]));
+#endif
+        for (const fs::path& path : paths) {
+            CountingReceiver receiver;
+            const auto error = platform::readFile(path, 100, receiver);
+            EXPECT_EQ(error ? std::optional(error->kind) : std::nullopt,
+                      size > 100 ? std::optional(ReadError::Kind::TooLarge) : std::nullopt);
+            EXPECT_EQ(receiver.total, size > 100 ? 0 : size) << path;
+        }
+#ifndef _WIN32
+        ::close(ends[0]);
+#endif
     }
 }
 

@@ -197,6 +197,8 @@ TEST(ZipList, RefusesWhatIsNoSoundArchiveOfOneList)
         {"cut short before its end record", cut(ZIP_CM_DEFLATE, 30), Kind::Damaged, ""},
         {"crc", packed({{"data/KEN_ALL.CSV", list}}, std::pair(Field::Crc, 0x12345u)), Kind::CrcMismatch,
          "zip 書庫「ken_all.zip」の「data/KEN_ALL.CSV」が壊れています（CRC が一致しません）。"},
+        {"crc of a stored list", packed({{"KEN_ALL.CSV", list, ZIP_CM_STORE}}, std::pair(Field::Crc, 0x12345u)),
+         Kind::CrcMismatch, ""},
         {"bomb", packed({{"KEN_ALL.CSV", bomb}}, std::pair(Field::Size, 1000u)), Kind::LargerThanDeclared,
          "zip 書庫「ken_all.zip」の「KEN_ALL.CSV」は書庫に記録された大きさ（1000 バイト）を超えて展開されます。"
          "書庫が壊れています。"},

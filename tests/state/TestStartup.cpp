@@ -165,23 +165,62 @@ TEST_F(Startup, StoredPositionStaysUnlessEmptyOrBelowZero)
 }
 
 // No list: one warning, and no table, so that the export cannot write an
-// empty one. A list named for this run is that file or none: never
-// ken_all.zip beside it.
+// empty one.
 TEST_F(Startup, MissingListWarnsOnceAndLeavesTheTableEmpty)
 {
-    TempDir elsewhere, zipOnly;
+    TempDir elsewhere;
     std::filesystem::create_directory(elsewhere / "ken_all.csv"); // a folder is no list
-    testsupport::packZip(zipOnly / "ken_all.zip", {{"KEN_ALL.CSV", row("13101")}});
     store.preset("Config", "OptLogo", "0");
-    for (const auto& folder : {dir.path(), elsewhere.path(), zipOnly.path()}) {
-        store.preset("Config", "FolderName",
-                     (folder == zipOnly.path() ? dir.path() : folder).string());
-        const auto result =
-            run(folder == zipOnly.path() ? std::optional(zipOnly / "ken_all.csv") : std::nullopt);
+    for (const auto& folder : {dir.path(), elsewhere.path()}) {
+        store.preset("Config", "FolderName", folder.string());
+        const auto result = run();
         EXPECT_EQ(ui.events, (Events{"warn フォルダ確認", "close"}));
         EXPECT_EQ(ui.warnings, Events{state::missingListText()});
         EXPECT_TRUE(result.listMissing && !result.loadError && !result.table) << folder;
     }
+}
+
+// A list named for this run is that file or none (never ken_all.zip beside
+// it), and a refusal names it with what is wrong, never pointing to the
+// settings' folder. Nothing is opened that would wait for a writer or read
+// on and on.
+TEST_F(Startup, ANamedListIsNamedWithWhatIsWrong)
+{
+    store.preset("Config", "OptLogo", "0");
+    store.preset("Config", "FolderName", dir.path().string());
+    testsupport::packZip(dir / "ken_all.zip", {{"KEN_ALL.CSV", row("13101")}});
+    std::filesystem::create_directory(dir / "folder.csv");
+    writeFile(dir / "bad.csv", row("01101") + "01102,\"cut");
+    const bool fifo = testsupport::makeFifo(dir / "pipe.csv");
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {dir / "ken_all.csv", "ファイルが存在しません。"},
+        {dir / "none" / "a.csv", "ファイルが存在しません。"},
+        {dir / "folder.csv", "ファイルではなくフォルダです。"},
+        {dir / "bad.csv", "2 行目（最後の行）が途中で切れています。"},
+        {"/dev/zero", "ファイルではなく装置です。"},
+        {dir / "pipe.csv", "ファイルではなくパイプです。"},
+    };
+    testsupport::endIfHung(10);
+    for (const auto& [file, problem] : cases) {
+        if ((file == "/dev/zero" && !std::filesystem::exists(file)) ||
+            (file.filename() == "pipe.csv" && !fifo))
+            continue;
+        const auto result = run(file);
+        EXPECT_FALSE(result.table) << file;
+        EXPECT_EQ(ui.events, (Events{"warn ファイル確認", "close"}));
+        EXPECT_EQ(ui.warnings, Events{"全国版の郵便番号一覧 「" + file.string() +
+                                      "」 を読み込めませんでした。　\n\n" + problem +
+                                      "\n\n一覧は読み込まれていません。  "});
+    }
+    testsupport::endIfHung(0);
+    // Dropped on a window that holds a list, which stays.
+    state::ListLoad changed;
+    changed.listPath = dir / "k.csv";
+    changed.named = true;
+    changed.loadError = postal::LoadError{postal::LoadError::Kind::Changed};
+    EXPECT_EQ(state::listWarning(changed, true)->text,
+              "全国版の郵便番号一覧 「" + changed.listPath.string() + "」 を読み込めませんでした。　\n\n"
+              "読み込み中に一覧が変更されました。もう一度お試し下さい。\n\nこれまでの一覧をそのまま使います。  ");
 }
 
 // Which list is read: Yubin_File's in FolderName, found without regard to

@@ -8,6 +8,7 @@
 
 #include "tests/postal/ListLines.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/System.h"
 #include "tests/support/ZipPacking.h"
 #include "ui/dialogs/FolderTab.h"
 #include "ui/dialogs/SettingsDialog.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -293,17 +295,22 @@ void TestListLoading::otherSources_data()
     QTest::addColumn<int>("rows");      // loaded afterwards; -1: none
     QTest::addColumn<QString>("title"); // of the one message; empty: none
     QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("problem"); // a refused drop's
 
     // clang-format off
-    QTest::newRow("KEN_ALL.CSV dropped") << "drop" << "new/KEN_ALL.CSV" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
+    QTest::newRow("KEN_ALL.CSV dropped") << "drop" << "new/KEN_ALL.CSV" << 3 << "" << "new/KEN_ALL.CSV（3 件）" << "";
     QTest::newRow("ken_all.zip dropped") << "drop" << "new/ken_all.zip" << 3 << ""
-                                         << "new/ken_all.zip の KEN_ALL.CSV（3 件）";
-    QTest::newRow("damaged list dropped") << "drop" << "bad/KEN_ALL.CSV" << 2 << "ファイル確認"
-                                          << "lists/ken_all.csv（2 件）";
-    QTest::newRow("OK on another folder") << "OK" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）";
+                                         << "new/ken_all.zip の KEN_ALL.CSV（3 件）" << "";
+    const QString kept = "lists/ken_all.csv（2 件）";
+    QTest::newRow("damaged list dropped") << "drop" << "bad/KEN_ALL.CSV" << 2 << "ファイル確認" << kept
+                                          << "4 行目（最後の行）が途中で切れています。";
+    QTest::newRow("missing file dropped") << "drop" << "new/none.csv" << 2 << "ファイル確認" << kept
+                                          << "ファイルが存在しません。";
+    QTest::newRow("FIFO dropped") << "drop" << "pipe.csv" << 2 << "ファイル確認" << kept << "ファイルではなくパイプです。";
+    QTest::newRow("OK on another folder") << "OK" << "new" << 3 << "" << "new/KEN_ALL.CSV（3 件）" << "";
     QTest::newRow("OK on a folder without a list") << "OK" << "empty" << -1 << "フォルダ確認"
-                                                   << "一覧は読み込まれていません";
-    QTest::newRow("OK on the same folder") << "OK" << "lists" << 2 << "" << "lists/ken_all.csv（2 件）";
+                                                   << "一覧は読み込まれていません" << "";
+    QTest::newRow("OK on the same folder") << "OK" << "lists" << 2 << "" << "lists/ken_all.csv（2 件）" << "";
     // clang-format on
 }
 
@@ -314,7 +321,10 @@ void TestListLoading::otherSources()
     QFETCH(int, rows);
     QFETCH(QString, title);
     QFETCH(QString, status);
+    QFETCH(QString, problem);
 
+    if (file == "pipe.csv" && !testsupport::makeFifo(dir_->path() / "pipe.csv"))
+        QSKIP(testsupport::kNoFifo);
     for (const char* folder : {"new", "bad", "empty"})
         fs::create_directory(dir_->path() / folder);
     writeFile(dir_->path() / "new/KEN_ALL.CSV", kNewList);
@@ -334,8 +344,10 @@ void TestListLoading::otherSources()
         QApplication::sendEvent(window_, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        testsupport::endIfHung(10); // a pipe without a writer is never opened
         QApplication::sendEvent(window_, &drop);
         QTest::qWait(20); // the list is opened once the drop is over
+        testsupport::endIfHung(0);
     } else {
         int rowsWhileOpen = -2;
         testsupport::ModalDialogs dialogs([&](QDialog* d) {
@@ -362,6 +374,11 @@ void TestListLoading::otherSources()
         QVERIFY2(shown[0].text.endsWith(how == "drop" ? "これまでの一覧をそのまま使います。  "
                                                       : "フォルダを設定して下さい。  "),
                  qPrintable(shown[0].text));
+        if (how == "drop")
+            QCOMPARE(QDir::fromNativeSeparators(shown[0].text),
+                     QDir::fromNativeSeparators("全国版の郵便番号一覧 「" + text(path) +
+                                                "」 を読み込めませんでした。　\n\n" + problem +
+                                                "\n\nこれまでの一覧をそのまま使います。  "));
     }
     QVERIFY(!window_->prefectureBox(12)->isChecked());
     QVERIFY(window_->prefectureBox(13)->isChecked());
@@ -389,35 +406,63 @@ void TestListLoading::listArgument()
 
 void TestListLoading::programStart_data()
 {
-    QTest::addColumn<bool>("damaged");
-    QTest::newRow("checked list") << false;
-    QTest::newRow("refused list") << true;
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QString>("problem"); // empty: the list is loaded
+    QTest::newRow("checked list") << "KEN_ALL.CSV"
+                                  << "";
+    QTest::newRow("refused list") << "bad.csv"
+                                  << "4 行目（最後の行）が途中で切れています。";
+    QTest::newRow("missing list") << "none.csv"
+                                  << "ファイルが存在しません。";
+    QTest::newRow("FIFO without a writer") << "pipe.csv"
+                                           << "ファイルではなくパイプです。";
 }
 
 // The list is read on a second thread while the window is built; the window
-// is shown only holding the checked list, or after the refusal's warning.
+// is shown only holding the checked list, or after the refusal's warning,
+// which names the file and what is wrong, never the settings' folder.
 void TestListLoading::programStart()
 {
-    QFETCH(bool, damaged);
+    QFETCH(QString, named);
+    QFETCH(QString, problem);
     writeFile(*dir_ / "settings.ini", "[Config]\nOptLogo=0\n");
-    writeFile(*dir_ / "KEN_ALL.CSV", damaged ? kNewList + "13101,\"cut" : kNewList);
+    writeFile(*dir_ / "KEN_ALL.CSV", kNewList);
+    writeFile(*dir_ / "bad.csv", kNewList + "13101,\"cut");
+    if (named == "pipe.csv" && !testsupport::makeFifo(*dir_ / "pipe.csv"))
+        QSKIP(testsupport::kNoFifo);
     qputenv("DOZUZEZO_SETTINGS", text(*dir_ / "settings.ini").toUtf8());
     QStringList warnings;
     testsupport::ModalDialogs dialogs([&](QDialog* box) {
         const QWidget* main = nullptr;
         for (const QWidget* w : QApplication::topLevelWidgets())
             main = w->objectName() == QLatin1String("DOZUZEZO") ? w : main;
-        warnings << box->windowTitle() + (main && !main->isVisible() ? " before the window" : "");
+        warnings << box->windowTitle() +
+                        (main && !main->isVisible() ? " before the window: " : ": ") +
+                        QDir::fromNativeSeparators(static_cast<QMessageBox*>(box)->text());
         box->close();
     });
     ui::Program program(*qApp);
-    ui::MainWindow& window = program.start({"dozuzezo", text(*dir_ / "KEN_ALL.CSV")});
+    const fs::path file = *dir_ / named.toStdString();
+    testsupport::endIfHung(10);
+    ui::MainWindow& window = program.start({"dozuzezo", text(file)});
+    testsupport::endIfHung(0);
     qunsetenv("DOZUZEZO_SETTINGS");
     QVERIFY(window.isVisible());
-    QCOMPARE(warnings, damaged ? QStringList{"ファイル確認 before the window"} : QStringList());
+    const QString refused = "全国版の郵便番号一覧 「" + QDir::fromNativeSeparators(text(file)) +
+                            "」 を読み込めませんでした。　\n\n" + problem;
+    QCOMPARE(warnings, problem.isEmpty()
+                           ? QStringList()
+                           : QStringList{"ファイル確認 before the window: " + refused +
+                                         "\n\n一覧は読み込まれていません。  "});
     QCOMPARE(shownWhole(window.statusPanels()->listLabel()),
-             damaged ? QStringLiteral("一覧は読み込まれていません")
-                     : QStringLiteral("一覧: %1（3 件）").arg(text(*dir_ / "KEN_ALL.CSV")));
+             problem.isEmpty() ? QStringLiteral("一覧: %1（3 件）").arg(text(file))
+                               : QStringLiteral("一覧は読み込まれていません"));
+    // Dropped on a window without a list: no list is said to stay.
+    if (!problem.isEmpty()) {
+        window.openList(file);
+        QCOMPARE(warnings.size(), 2);
+        QCOMPARE(warnings[1], "ファイル確認: " + refused + "\n\n一覧は読み込まれていません。  ");
+    }
 }
 
 QTEST_MAIN(TestListLoading)

@@ -324,7 +324,8 @@ void MainWindow::offerListFetch()
 void MainWindow::openList(const std::filesystem::path& file)
 {
     const state::ListLoad load = state::loadNamedList(file);
-    if (const std::optional<state::ListWarning> warning = state::listWarning(load, true)) {
+    if (const std::optional<state::ListWarning> warning =
+            state::listWarning(load, state_.listLoaded())) {
         services_.messages.warn(this, QString::fromStdString(warning->text),
                                 QString::fromStdString(warning->title));
         return;

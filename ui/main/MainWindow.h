@@ -68,8 +68,8 @@ public slots:
     void offerListFetch();
     // Which list is loaded, and its rows, in the status bar.
     void showListStatus();
-    // A list from outside (a dropped file) for this run; a refused one
-    // leaves the loaded list as it was.
+    // A list from outside (a dropped file) for this run; a refused one is
+    // named with what is wrong, and leaves the loaded list as it was.
     void openList(const std::filesystem::path& file);
     void requestEnd();
     void copyFile();
