@@ -103,13 +103,17 @@ private:
     std::optional<testsupport::MemorySettingsStore> store_;
     std::optional<testsupport::RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
-    std::optional<testsupport::LoopbackHttpServer> server_;
+    std::optional<testsupport::LoopbackHttpServer> server_, secure_;
 };
 
 void TestListLoading::init()
 {
     program_.reset();
     server_.emplace();
+    secure_.emplace(true);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.addCaCertificate(testsupport::LoopbackHttpServer::certificate());
+    QSslConfiguration::setDefaultConfiguration(tls);
     dir_.emplace();
     store_.emplace();
 }
@@ -150,7 +154,7 @@ struct Fetch
     QString stored{};         // the file replaced; empty: nothing changed
     bool chunked = false;
     qint64 declared = -1;     // the length told, where not the body's
-    QString address{};        // asked instead of the server's, PORT its port
+    QString address{};        // asked instead of the server's; SPORT: the secure one's port
 };
 Q_DECLARE_METATYPE(Fetch)
 
@@ -184,6 +188,11 @@ void TestListLoading::fetch_data()
         << Fetch{"ken_all.csv", "", "302 Found", "Location: http://localhost:PORT/moved.zip\r\n", zip, -1, false, "menu", false, got, "ken_all.csv"};
     QTest::newRow("redirect from http to https")
         << Fetch{"ken_all.csv", "", "302 Found", "Location: https://127.0.0.1:PORT/moved.zip\r\n", zip, -1, false, "menu", false, "サーバー「127.0.0.1」が応答せずに接続を切りました。"};
+    QTest::newRow("certificate for another name")
+        << Fetch{"ken_all.csv", "", ok, {}, zip, -1, false, "menu", false, "サーバー「localhost」の証明書を信頼できません（", "", false, -1, "https://localhost:SPORT/ken_all.zip"};
+    QTest::newRow("redirect from https to http")
+        << Fetch{"ken_all.csv", "", "302 Found", "Location: http://127.0.0.1:PORT/moved.zip\r\n", zip, -1, false, "menu", false,
+                 "より安全でないアドレス「http://127.0.0.1:PORT/moved.zip」への転送は受け付けません。", "", false, -1, "https://127.0.0.1:SPORT/ken_all.zip"};
     QTest::newRow("redirect loop") << Fetch{"ken_all.csv", "", "302 Found", "Location: /ken_all.zip\r\n", zip, -1, false, "menu", false, "転送（リダイレクト）が多すぎます。"};
     QTest::newRow("damaged compression")
         << Fetch{"ken_all.csv", "", ok, "Content-Encoding: gzip\r\n", "not gzip", -1, false, "menu", false, "圧縮されたデータが壊れています。"};
@@ -215,10 +224,11 @@ void TestListLoading::fetch()
 {
     QFETCH(Fetch, fetch);
     const auto& [holds, before, status, headersTold, body, sent, stall, how, conditional, message,
-                 stored, chunked, declared, address] = fetch;
+                 stored, chunked, declared, addressTold] = fetch;
     start(holds);
     const QByteArray port = QByteArray::number(server_->port());
     const QByteArray headers = QByteArray(headersTold).replace("PORT", port);
+    const QString address = QString(addressTold).replace("SPORT", QString::number(secure_->port()));
     if (!address.isEmpty())
         program_->state->settings().remember(Setting::ListUrl, address.toStdString());
     auto& messages = program_->fake.messages;
@@ -243,7 +253,8 @@ void TestListLoading::fetch()
         messages.shown.clear();
         server_->requests.clear();
     }
-    server_->responses["/ken_all.zip"] = {status, headers, body, sent, stall, chunked, declared, status.isEmpty()};
+    for (auto* server : {&*server_, &*secure_})
+        server->responses["/ken_all.zip"] = {status, headers, body, sent, stall, chunked, declared, status.isEmpty()};
     server_->responses["/moved.zip"] = {"200 OK", {}, body};
     const auto filesBefore = snapshot(listFolder_);
     const std::size_t rowsBefore = program_->state->list().rowCount();
@@ -305,7 +316,7 @@ void TestListLoading::fetch()
         const bool failed = stored.isEmpty() && !message.contains("最新");
         QCOMPARE(lastMessage()->icon,
                  failed ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
-        QVERIFY2(lastMessage()->text.contains(message), qPrintable(lastMessage()->text));
+        QVERIFY2(lastMessage()->text.contains(QString(message).replace("PORT", port)), qPrintable(lastMessage()->text));
         QCOMPARE(lastMessage()->text.contains("「" + url + "」 から"),
                  failed && !message.contains("保存"));
         QCOMPARE(lastMessage()->text.endsWith("これまでの一覧はそのままです。"), failed && holds.startsWith("ken_all"));
