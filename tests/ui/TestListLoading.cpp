@@ -36,10 +36,10 @@ namespace {
 const std::string kOldList = line("01101") + line("01102");
 const std::string kNewList = line("13101") + line("14101") + line("47201");
 
-QByteArray archive(const std::string& list, bool badCrc = false)
+QByteArray archive(const std::string& list, bool badCrc = false, const std::string& name = "KEN_ALL.CSV")
 {
     testsupport::TempDir dir;
-    testsupport::packZip(dir / "ken_all.zip", {{"KEN_ALL.CSV", list}});
+    testsupport::packZip(dir / "ken_all.zip", {{name, list}});
     if (badCrc)
         testsupport::patchFirstEntry(dir / "ken_all.zip", testsupport::ZipField::Crc, 7);
     return QByteArray::fromStdString(readFile(dir / "ken_all.zip"));
@@ -208,6 +208,8 @@ void TestListLoading::fetch_data()
                     << Fetch{"ken_all.csv", "", ok, deflated ? "Content-Encoding: deflate\r\n" : "", deflated ? qCompress(QByteArray((64 << 10) + over, 'P')).mid(4) : QByteArray((64 << 10) + over, 'P'),
                              -1, false, "menu", false, over ? (deflated ? "展開後の" : "\n\n") + QString("大きさが上限の 65536 バイト を超えています") : "「ken_all.zip」は zip 書庫ではありません。", "", chunked};
     QTest::newRow("damaged archive") << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList, true), -1, false, "menu", false, "CRC が一致しません"};
+    QTest::newRow("an archive without a list")
+        << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList, false, "README.TXT"), -1, false, "menu", false, "zip 書庫「ken_all.zip」に一覧 KEN_ALL.CSV がありません。"};
     QTest::newRow("a damaged list in a sound archive")
         << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList + line("13102", "町", "東京都", ",0\r\n")), -1, false, "menu", false,
                  "の「KEN_ALL.CSV」を読み込めません: 4 行目"};
