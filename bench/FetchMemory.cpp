@@ -62,7 +62,8 @@ int main(int argc, char** argv)
     const QByteArray compressed = gzip ? gzipZeros(size) : QByteArray();
     const qint64 length = gzip ? compressed.size() : size;
     std::printf("%s: %lld bytes sent (%lld MiB as the list), peak before the fetch %ld KiB\n",
-                mode.constData(), static_cast<long long>(length), static_cast<long long>(size >> 20), peakKiB());
+                mode.constData(), static_cast<long long>(length),
+                static_cast<long long>(size >> 20), peakKiB());
 
     QTcpServer server;
     server.listen(QHostAddress::LocalHost);
@@ -82,7 +83,8 @@ int main(int argc, char** argv)
                     return;
                 const qint64 n = qMin<qint64>(256 << 10, length - *sent);
                 const QByteArray piece = gzip ? compressed.mid(*sent, n) : QByteArray(n, 'P');
-                socket->write(chunked ? QByteArray::number(n, 16) + "\r\n" + piece + "\r\n" : piece);
+                socket->write(chunked ? QByteArray::number(n, 16) + "\r\n" + piece + "\r\n"
+                                      : piece);
                 *sent += n;
                 if (*sent == length && chunked)
                     socket->write("0\r\n\r\n");
@@ -93,17 +95,18 @@ int main(int argc, char** argv)
     });
 
     QString why;
-    std::unique_ptr<ui::FetchEngine> engine = ui::makeFetchEngine(
-        {[](qint64, qint64) {},
-         [&](const ui::FetchOutcome& outcome) {
-             std::printf("outcome: %s\npeak: %ld KiB (%.1f MB)\n",
-                         outcome.kind == ui::FetchOutcome::Kind::Fetched
-                             ? "fetched"
-                             : qPrintable(outcome.reason),
-                         peakKiB(), peakKiB() * 1024 / 1e6);
-             QTimer::singleShot(0, &app, &QCoreApplication::quit);
-         }},
-        why);
-    engine->start(QUrl(QStringLiteral("http://127.0.0.1:%1/ken_all.zip").arg(server.serverPort())), {}, {});
+    std::unique_ptr<ui::FetchEngine> engine =
+        ui::makeFetchEngine({[](qint64, qint64) {},
+                             [&](const ui::FetchOutcome& outcome) {
+                                 std::printf("outcome: %s\npeak: %ld KiB (%.1f MB)\n",
+                                             outcome.kind == ui::FetchOutcome::Kind::Fetched
+                                                 ? "fetched"
+                                                 : qPrintable(outcome.reason),
+                                             peakKiB(), peakKiB() * 1024 / 1e6);
+                                 QTimer::singleShot(0, &app, &QCoreApplication::quit);
+                             }},
+                            why);
+    engine->start(QUrl(QStringLiteral("http://127.0.0.1:%1/ken_all.zip").arg(server.serverPort())),
+                  {}, {});
     return app.exec();
 }

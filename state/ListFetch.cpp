@@ -52,7 +52,8 @@ FetchTarget fetchTarget(const SettingCopies& copies)
     return {found.path, found.archive || platform::looksLikeZip(found.path)};
 }
 
-std::string prepareFetchFolder(const SettingCopies& copies, const std::filesystem::path& programFolder)
+std::string prepareFetchFolder(const SettingCopies& copies,
+                               const std::filesystem::path& programFolder)
 {
     const std::filesystem::path folder = pathFromText(copies.text(Setting::FolderName));
     std::error_code ec;

@@ -48,7 +48,8 @@ void FetchCommand::run()
         return;
     url_ = listUrl(state_);
     // Where the list goes first: nothing is downloaded that has nowhere to go.
-    const std::string folder = state::prepareFetchFolder(state_.settings().copies(), state_.programFolder());
+    const std::string folder =
+        state::prepareFetchFolder(state_.settings().copies(), state_.programFolder());
     if (!folder.empty()) {
         messages_.warn(window_,
                        QStringLiteral("郵便番号一覧を取得できません。　\n\n") +

@@ -93,7 +93,8 @@ public:
         }
     }
 
-    void start(const QUrl& url, const state::ListValidators& validators, const FetchLimits& limits) override;
+    void start(const QUrl& url, const state::ListValidators& validators,
+               const FetchLimits& limits) override;
     void cancel() override;
 
 private:
@@ -121,7 +122,7 @@ private:
 };
 
 void NetworkFetchEngine::start(const QUrl& url, const state::ListValidators& validators,
-                        const FetchLimits& limits)
+                               const FetchLimits& limits)
 {
     limits_ = limits;
     body_.clear();
@@ -229,7 +230,8 @@ void NetworkFetchEngine::readData()
             const QByteArray piece = reply_->read(available);
             bool large = false;
             if (!inflater_->feed(piece, body_, limits_.maxBytes, large))
-                return fail(large ? tooLarge() : QStringLiteral("圧縮されたデータが壊れています。"));
+                return fail(large ? tooLarge()
+                                  : QStringLiteral("圧縮されたデータが壊れています。"));
         } else {
             if (body_.size() + available > limits_.maxBytes)
                 return fail(tooLarge());
@@ -265,7 +267,9 @@ QString NetworkFetchEngine::networkReason(const QNetworkReply& reply) const
     const QString toolkit = QStringLiteral("（%1）").arg(reply.errorString());
     switch (reply.error()) {
     case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("サーバー「%1」が見つかりません。アドレスとネットワークの接続を確かめて下さい。").arg(host);
+        return QStringLiteral(
+                   "サーバー「%1」が見つかりません。アドレスとネットワークの接続を確かめて下さい。")
+            .arg(host);
     case QNetworkReply::ConnectionRefusedError:
         return QStringLiteral("サーバー「%1」に接続を拒否されました。").arg(host);
     case QNetworkReply::TimeoutError:
@@ -277,7 +281,8 @@ QString NetworkFetchEngine::networkReason(const QNetworkReply& reply) const
         if (!certificateErrors_.isEmpty())
             return QStringLiteral("サーバー「%1」の証明書を信頼できません（%2）。")
                 .arg(host, certificateErrors_.join(QStringLiteral(" ")));
-        return QStringLiteral("サーバー「%1」と安全な接続（TLS）を確立できません。").arg(host) + toolkit;
+        return QStringLiteral("サーバー「%1」と安全な接続（TLS）を確立できません。").arg(host) +
+               toolkit;
     case QNetworkReply::TooManyRedirectsError:
         return QStringLiteral("転送（リダイレクト）が多すぎます。");
     case QNetworkReply::InsecureRedirectError: {
@@ -291,7 +296,8 @@ QString NetworkFetchEngine::networkReason(const QNetworkReply& reply) const
     case QNetworkReply::ProxyTimeoutError:
     case QNetworkReply::ProxyAuthenticationRequiredError:
         return QStringLiteral("プロキシサーバーを通して接続できません。") + toolkit;
-    default: return QStringLiteral("通信に失敗しました。") + toolkit;
+    default:
+        return QStringLiteral("通信に失敗しました。") + toolkit;
     }
 }
 
@@ -309,8 +315,8 @@ void NetworkFetchEngine::replyFinished()
             .arg(status)
             .arg(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
             .replace(QStringLiteral(" 」"), QStringLiteral("」"));
-    const bool cutShort = (declared_ >= 0 && received_ < declared_) ||
-                          (inflater_ && !inflater_->ended());
+    const bool cutShort =
+        (declared_ >= 0 && received_ < declared_) || (inflater_ && !inflater_->ended());
     if (!failure_.isEmpty()) {
         outcome.reason = failure_;
     } else if (reply.error() == QNetworkReply::OperationCanceledError) {
@@ -318,11 +324,12 @@ void NetworkFetchEngine::replyFinished()
     } else if (status >= 400) {
         outcome.reason = statusText;
     } else if (headRead_ && cutShort) {
-        outcome.reason = declared_ >= 0
-                             ? QStringLiteral("データが途中で切れています（%1 バイトのうち %2 バイトを受信）。")
-                                   .arg(declared_)
-                                   .arg(received_)
-                             : QStringLiteral("データが途中で切れています。");
+        outcome.reason =
+            declared_ >= 0
+                ? QStringLiteral("データが途中で切れています（%1 バイトのうち %2 バイトを受信）。")
+                      .arg(declared_)
+                      .arg(received_)
+                : QStringLiteral("データが途中で切れています。");
     } else if (reply.error() != QNetworkReply::NoError) {
         outcome.reason = networkReason(reply);
     } else if (status == 304 && conditional_) {
@@ -348,7 +355,8 @@ void NetworkFetchEngine::replyFinished()
 #endif
 
 // The module's way in: the program and the module share Qt and the C++ runtime.
-extern "C" ENGINE_EXPORT FetchEngine* dozuzezo_create_fetch_engine(const FetchEngine::Reports* reports)
+extern "C" ENGINE_EXPORT FetchEngine*
+dozuzezo_create_fetch_engine(const FetchEngine::Reports* reports)
 {
     return new NetworkFetchEngine(*reports);
 }
