@@ -52,6 +52,25 @@ FetchTarget fetchTarget(const SettingCopies& copies)
     return {found.path, found.archive || platform::looksLikeZip(found.path)};
 }
 
+std::string prepareFetchFolder(const SettingCopies& copies,
+                               const std::filesystem::path& programFolder)
+{
+    const std::filesystem::path folder = pathFromText(copies.text(Setting::FolderName));
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec))
+        return {};
+    platform::WriteError error{platform::WriteError::Kind::FolderMissing, 0, folder, folder};
+    if (std::filesystem::exists(folder, ec)) {
+        error.kind = platform::WriteError::Kind::NotAFolder;
+    } else if (folder.lexically_normal() == programFolder.lexically_normal()) {
+        std::filesystem::create_directories(folder, ec);
+        if (!ec)
+            return {};
+        error = {platform::WriteError::Kind::CreateFailed, ec.value(), folder, folder};
+    }
+    return error.reason();
+}
+
 FetchInstall installFetchedList(std::string_view archive, const std::string& shownAs,
                                 const ListValidators& received, Settings& settings)
 {

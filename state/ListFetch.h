@@ -33,6 +33,13 @@ struct FetchTarget
 };
 FetchTarget fetchTarget(const SettingCopies& copies);
 
+// Where the list will go, checked before anything is asked of the server:
+// the program's own folder is made where it is missing; any other folder
+// must be there (a drive not plugged in is not made on the disk under it).
+// Empty where the folder can take the list, else why not, for the user.
+std::string prepareFetchFolder(const SettingCopies& copies,
+                               const std::filesystem::path& programFolder);
+
 struct FetchInstall
 {
     enum class Outcome

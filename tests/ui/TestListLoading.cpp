@@ -38,10 +38,10 @@ namespace {
 const std::string kOldList = line("01101") + line("01102");
 const std::string kNewList = line("13101") + line("14101") + line("47201");
 
-QByteArray archive(const std::string& list, bool badCrc = false)
+QByteArray archive(const std::string& list, bool badCrc = false, const std::string& name = "KEN_ALL.CSV")
 {
     testsupport::TempDir dir;
-    testsupport::packZip(dir / "ken_all.zip", {{"KEN_ALL.CSV", list}});
+    testsupport::packZip(dir / "ken_all.zip", {{name, list}});
     if (badCrc)
         testsupport::patchFirstEntry(dir / "ken_all.zip", testsupport::ZipField::Crc, 7);
     return QByteArray::fromStdString(readFile(dir / "ken_all.zip"));
@@ -90,7 +90,8 @@ private slots:
 
 private:
     // The program started on `holds` in its list folder: ken_all.csv or
-    // ken_all.zip with the old list, nothing, or a folder that is gone.
+    // ken_all.zip with the old list, nothing, a folder that is gone, or the
+    // program's own folder, not made yet.
     void start(const QString& holds);
     QString listStatus() const { return shownWhole(window_->statusPanels()->listLabel()); }
     const ui::MessageRequest* lastMessage() const
@@ -104,13 +105,17 @@ private:
     std::optional<testsupport::MemorySettingsStore> store_;
     std::optional<testsupport::RunningProgram> program_;
     ui::MainWindow* window_ = nullptr;
-    std::optional<testsupport::LoopbackHttpServer> server_;
+    std::optional<testsupport::LoopbackHttpServer> server_, secure_;
 };
 
 void TestListLoading::init()
 {
     program_.reset();
     server_.emplace();
+    secure_.emplace(true);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.addCaCertificate(testsupport::LoopbackHttpServer::certificate());
+    QSslConfiguration::setDefaultConfiguration(tls);
     dir_.emplace();
     store_.emplace();
 }
@@ -123,12 +128,12 @@ void TestListLoading::start(const QString& holds)
         writeFile(listFolder_ / "ken_all.csv", kOldList);
     else if (holds == "ken_all.zip")
         testsupport::packZip(listFolder_ / "ken_all.zip", {{"KEN_ALL.CSV", kOldList}});
-    else if (holds == "gone")
-        listFolder_ /= "gone";
+    else if (holds == "gone" || holds == "home")
+        listFolder_ /= holds.toStdString();
     store_->preset("Config", "OptLogo", "0");
     store_->preset("Config", "FolderName", listFolder_.string());
     store_->preset("Config", "ListUrl", server_->url("/ken_all.zip").toString().toStdString());
-    program_.emplace(*store_, dir_->path());
+    program_.emplace(*store_, holds == "home" ? listFolder_ : dir_->path());
     window_ = &program_->open();
     window_->fetchCommand().limits = {500, 64 << 10};
 }
@@ -149,6 +154,9 @@ struct Fetch
     bool conditional = false; // the request asked "changed since?"
     QString message{};        // in the last box; empty: none after any question
     QString stored{};         // the file replaced; empty: nothing changed
+    bool chunked = false;
+    qint64 declared = -1;     // the length told, where not the body's
+    QString address{};        // asked instead of the server's; SPORT: the secure one's port
 };
 Q_DECLARE_METATYPE(Fetch)
 
@@ -170,27 +178,63 @@ void TestListLoading::fetch_data()
         << Fetch{"ken_all.csv", "saved over", "304 Not Modified", etag, {}, -1, false, "menu", false, "サーバーの応答は「304 Not Modified」でした。"};
     QTest::newRow("404 names the address and the reason")
         << Fetch{"ken_all.csv", "", "404 Not Found", {}, "gone", -1, false, "menu", false, "サーバーの応答は「404 Not Found」でした。"};
-    QTest::newRow("connection cut mid-body") << Fetch{"ken_all.zip", "", ok, etag, zip, 100, false, "menu", false, "から取得できませんでした"};
+    QTest::newRow("connection cut mid-body") << Fetch{"ken_all.zip", "", ok, etag, zip, 100, false, "menu", false, " バイトのうち 100 バイトを受信）。"};
+    QTest::newRow("chunks cut short") << Fetch{"ken_all.zip", "", ok, etag, zip, 100, false, "menu", false, "\n\nデータが途中で切れています。\n\n", "", true};
+    QTest::newRow("slow but steady") << Fetch{"ken_all.csv", "", ok, etag, zip, 0, true, "paced", false, got, "ken_all.csv", true};
+    QTest::newRow("no answer") << Fetch{"ken_all.csv", "", "", {}, {}, -1, false, "menu", false, "サーバー「127.0.0.1」から 0.5 秒のあいだ応答がありません。"};
+    QTest::newRow("address not found")
+        << Fetch{"ken_all.csv", "", ok, {}, zip, -1, false, "menu", false, "サーバー「nosuch.invalid」が見つかりません。", "", false, -1, "http://nosuch.invalid/ken_all.zip"};
+    QTest::newRow("connection refused")
+        << Fetch{"ken_all.csv", "", ok, {}, zip, -1, false, "menu", false, "サーバー「127.0.0.1」に接続を拒否されました。", "", false, -1, "http://127.0.0.1:1/ken_all.zip"};
+    QTest::newRow("redirect to another host")
+        << Fetch{"ken_all.csv", "", "302 Found", "Location: http://localhost:PORT/moved.zip\r\n", zip, -1, false, "menu", false, got, "ken_all.csv"};
+    QTest::newRow("redirect from http to https")
+        << Fetch{"ken_all.csv", "", "302 Found", "Location: https://127.0.0.1:PORT/moved.zip\r\n", zip, -1, false, "menu", false, "サーバー「127.0.0.1」が応答せずに接続を切りました。"};
+    QTest::newRow("certificate for another name")
+        << Fetch{"ken_all.csv", "", ok, {}, zip, -1, false, "menu", false, "サーバー「localhost」の証明書を信頼できません（", "", false, -1, "https://localhost:SPORT/ken_all.zip"};
+    QTest::newRow("redirect from https to http")
+        << Fetch{"ken_all.csv", "", "302 Found", "Location: http://127.0.0.1:PORT/moved.zip\r\n", zip, -1, false, "menu", false,
+                 "より安全でないアドレス「http://127.0.0.1:PORT/moved.zip」への転送は受け付けません。", "", false, -1, "https://127.0.0.1:SPORT/ken_all.zip"};
+    QTest::newRow("redirect loop") << Fetch{"ken_all.csv", "", "302 Found", "Location: /ken_all.zip\r\n", zip, -1, false, "menu", false, "転送（リダイレクト）が多すぎます。"};
+    QTest::newRow("damaged compression")
+        << Fetch{"ken_all.csv", "", ok, "Content-Encoding: gzip\r\n", "not gzip", -1, false, "menu", false, "圧縮されたデータが壊れています。"};
+    QTest::newRow("unknown compression")
+        << Fetch{"ken_all.csv", "", ok, "Content-Encoding: br\r\n", zip, -1, false, "menu", false, "対応していない圧縮形式「br」で"};
+    QTest::newRow("length told over the limit: refused before the body")
+        << Fetch{"ken_all.csv", "", ok, etag, {}, 0, true, "menu", false, "大きさが上限の 65536 バイト を超えています（65537 バイト）。", "", false, 65537};
+    // The limit's edge, with and without a length, compressed or not.
+    for (const bool chunked : {false, true})
+        for (const bool deflated : {false, true})
+            for (const int over : {0, 1})
+                QTest::addRow("%d bytes over the limit, %s, %s", over, chunked ? "chunked" : "length told", deflated ? "deflated" : "plain")
+                    << Fetch{"ken_all.csv", "", ok, deflated ? "Content-Encoding: deflate\r\n" : "", deflated ? qCompress(QByteArray((64 << 10) + over, 'P')).mid(4) : QByteArray((64 << 10) + over, 'P'),
+                             -1, false, "menu", false, over ? (deflated ? "展開後の" : "\n\n") + QString("大きさが上限の 65536 バイト を超えています") : "「ken_all.zip」は zip 書庫ではありません。", "", chunked};
     QTest::newRow("damaged archive") << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList, true), -1, false, "menu", false, "CRC が一致しません"};
+    QTest::newRow("an archive without a list")
+        << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList, false, "README.TXT"), -1, false, "menu", false, "zip 書庫「ken_all.zip」に一覧 KEN_ALL.CSV がありません。"};
     QTest::newRow("a damaged list in a sound archive")
         << Fetch{"ken_all.csv", "", ok, etag, archive(kNewList + line("13102", "町", "東京都", ",0\r\n")), -1, false, "menu", false,
                  "の「KEN_ALL.CSV」を読み込めません: 4 行目"};
     QTest::newRow("stall") << Fetch{"ken_all.csv", "", ok, etag, zip, 100, true, "menu", false, "0.5 秒のあいだ、データが届きませんでした。"};
     for (const char* cancel : {"キャンセル", "Esc"})
         QTest::addRow("cancelled by %s", cancel) << Fetch{"ken_all.csv", "", ok, etag, QByteArray(60'000, 'P'), 40'000, true, cancel};
-    QTest::newRow("size limit")
-        << Fetch{"ken_all.csv", "", ok, etag, QByteArray(100'000, 'P'), -1, false, "menu", false, "大きさが上限の 65536 バイト を超えています。"};
-    QTest::newRow("folder gone: nothing stored, nothing loaded")
-        << Fetch{"gone", "", ok, etag, zip, -1, false, "menu", false, "を保存できませんでした。"};
+    QTest::newRow("folder gone: nothing asked, nothing loaded")
+        << Fetch{"gone", "", ok, etag, zip, -1, false, "menu", false, "郵便番号一覧を取得できません。　\n\n保存先のフォルダ「"};
+    QTest::newRow("the program's own folder made") << Fetch{"home", "", ok, etag, zip, -1, false, "menu", false, got, "ken_all.zip"};
     // clang-format on
 }
 
 void TestListLoading::fetch()
 {
     QFETCH(Fetch, fetch);
-    const auto& [holds, before, status, headers, body, sent, stall, how, conditional, message,
-                 stored] = fetch;
+    const auto& [holds, before, status, headersTold, body, sent, stall, how, conditional, message,
+                 stored, chunked, declared, addressTold] = fetch;
     start(holds);
+    const QByteArray port = QByteArray::number(server_->port());
+    const QByteArray headers = QByteArray(headersTold).replace("PORT", port);
+    const QString address = QString(addressTold).replace("SPORT", QString::number(secure_->port()));
+    if (!address.isEmpty())
+        program_->state->settings().remember(Setting::ListUrl, address.toStdString());
     auto& messages = program_->fake.messages;
     QStringList items;
     for (const QAction* action : window_->menuBar()->findChild<QMenu*>("mnuFile")->actions())
@@ -198,7 +242,7 @@ void TestListLoading::fetch()
     QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
                                  "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
                                  "mnuFileEnd vevoz君 の終了(&X)..."}));
-    const QString url = server_->url("/ken_all.zip").toString();
+    const QString url = address.isEmpty() ? server_->url("/ken_all.zip").toString() : address;
     auto fetchNow = [&] {
         window_->findChild<QAction*>("mnuFileFetch")->trigger();
         QTRY_VERIFY(!window_->fetchCommand().running());
@@ -213,15 +257,21 @@ void TestListLoading::fetch()
         messages.shown.clear();
         server_->requests.clear();
     }
-    server_->responses["/ken_all.zip"] = {status, headers, body, sent, stall};
+    for (auto* server : {&*server_, &*secure_})
+        server->responses["/ken_all.zip"] = {status, headers, body, sent, stall, chunked, declared, status.isEmpty()};
     server_->responses["/moved.zip"] = {"200 OK", {}, body};
     const auto filesBefore = snapshot(listFolder_);
     const std::size_t rowsBefore = program_->state->list().rowCount();
     const QString statusBefore = listStatus();
 
     const bool cancelled = how == "キャンセル" || how == "Esc";
-    if (how == "menu" || cancelled) {
+    if (how == "menu" || how == "paced" || cancelled) {
         window_->findChild<QAction*>("mnuFileFetch")->trigger();
+        // Twice the stall limit in all, a piece at a time within it.
+        for (int piece = 0; how == "paced" && piece < 8; ++piece) {
+            QTest::qWait(125);
+            server_->sendMore(body.size() / 8 + 1);
+        }
     } else {
         messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
         window_->offerListFetch();
@@ -254,7 +304,12 @@ void TestListLoading::fetch()
     QTRY_VERIFY(!window_->fetchCommand().running());
     QTest::qWait(cancelled ? 700 : 0); // past the stall limit: a cancel says nothing later either
 
-    QCOMPARE(server_->requests.size(), how == "no" ? 0 : status.startsWith("302") ? 2 : 1);
+    const int asked = how == "no" || holds == "gone" ? 0
+                      : headers.startsWith("Location: /ken_all") ? 51
+                      : headers.startsWith("Location") ? 2 : 1;
+    QCOMPARE(server_->requests.size(), address.isEmpty() ? asked : 0);
+    if (headers.startsWith("Location: https"))
+        QCOMPARE(server_->requests.last(), "TLS hello");
     if (!server_->requests.isEmpty())
         QCOMPARE(server_->requests[0].contains("If-None-Match: \"v1\"\r\n"), conditional);
     if (message.isEmpty()) {
@@ -265,9 +320,10 @@ void TestListLoading::fetch()
         const bool failed = stored.isEmpty() && !message.contains("最新");
         QCOMPARE(lastMessage()->icon,
                  failed ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
-        QVERIFY2(lastMessage()->text.contains(message), qPrintable(lastMessage()->text));
+        QVERIFY2(lastMessage()->text.contains(QString(message).replace("PORT", port)), qPrintable(lastMessage()->text));
         QCOMPARE(lastMessage()->text.contains("「" + url + "」 から"),
                  failed && !message.contains("保存"));
+        QCOMPARE(lastMessage()->text.endsWith("これまでの一覧はそのままです。"), failed && holds.startsWith("ken_all"));
     }
 
     auto filesAfter = filesBefore;

@@ -13,7 +13,6 @@ namespace ui {
 namespace {
 
 const QString kTitle = QStringLiteral("取得確認");
-const QString kListKept = QStringLiteral("\n\nこれまでの一覧はそのままです。");
 
 QString number(qint64 n)
 {
@@ -48,6 +47,16 @@ void FetchCommand::run()
     if (running())
         return;
     url_ = listUrl(state_);
+    // Where the list goes first: nothing is downloaded that has nowhere to go.
+    const std::string folder =
+        state::prepareFetchFolder(state_.settings().copies(), state_.programFolder());
+    if (!folder.empty()) {
+        messages_.warn(window_,
+                       QStringLiteral("郵便番号一覧を取得できません。　\n\n") +
+                           QString::fromStdString(folder) + listKept(),
+                       kTitle);
+        return;
+    }
     // Not modal to the application: the clock goes on and the window repaints.
     progress_ = new QProgressDialog(window_);
     progress_->setObjectName(QStringLiteral("FetchProgress"));
@@ -65,6 +74,12 @@ void FetchCommand::run()
     showProgress(0, -1);
     progress_->show();
     fetcher_.start(QUrl(url_), state::fetchValidators(state_.settings().copies()), limits);
+}
+
+// Said only where there is a list to keep.
+QString FetchCommand::listKept() const
+{
+    return state_.listLoaded() ? QStringLiteral("\n\nこれまでの一覧はそのままです。") : QString();
 }
 
 void FetchCommand::showProgress(qint64 received, qint64 total)
@@ -99,7 +114,7 @@ void FetchCommand::finish(const FetchOutcome& outcome)
         messages_.warn(
             window_,
             QStringLiteral("郵便番号一覧を 「%1」 から取得できませんでした。　\n\n").arg(url_) +
-                outcome.reason + kListKept,
+                outcome.reason + listKept(),
             kTitle);
         return;
     case FetchOutcome::Kind::Fetched:
@@ -118,13 +133,13 @@ void FetchCommand::finish(const FetchOutcome& outcome)
             window_,
             QStringLiteral("「%1」 から取得したファイルは郵便番号一覧として使えません。　\n\n")
                     .arg(url_) +
-                problem + kListKept,
+                problem + listKept(),
             kTitle);
         return;
     case state::FetchInstall::Outcome::NotStored:
         messages_.warn(window_,
                        QStringLiteral("取得した郵便番号一覧を保存できませんでした。　\n\n") +
-                           problem + kListKept,
+                           problem + listKept(),
                        kTitle);
         return;
     case state::FetchInstall::Outcome::Stored:

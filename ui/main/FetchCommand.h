@@ -32,6 +32,7 @@ signals:
 private:
     void showProgress(qint64 received, qint64 total);
     void finish(const FetchOutcome& outcome);
+    QString listKept() const;
 
     state::ProgramState& state_;
     MessageBoxes& messages_;
