@@ -206,7 +206,8 @@ TEST(ExportToFile, WrittenFromTheListAsChecked)
                     << "14101";
             return platform::readAt(fd, offset, into, size);
         };
-        EXPECT_EQ(bool(postal::checkListFile(dir / "large.csv", reader)), tried && ec) << rename;
+        const bool checked = bool(postal::checkListFile(dir / "large.csv", reader));
+        EXPECT_EQ(checked, tried && ec) << rename;
     }
     std::filesystem::remove(dir / "other.csv");
     std::filesystem::remove(dir / "large.csv");
