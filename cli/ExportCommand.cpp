@@ -43,10 +43,11 @@ bool writesStandardOutput(const std::filesystem::path& output)
 std::string usage()
 {
     return std::string("使い方: ") + kProgram +
-           " [-l 一覧ファイル] -o 保存ファイル 都道府県...\n"
+           " [-l 一覧ファイル | -j] -o 保存ファイル 都道府県...\n"
            "\n"
-           "全国版郵便番号一覧 (KEN_ALL.CSV) から指定した都道府県の行だけを、\n"
-           "一覧の順のまま同じ形式で保存ファイルに書き出します。\n"
+           "全国版郵便番号一覧 (KEN_ALL.CSV) または事業所の個別郵便番号 (JIGYOSYO.CSV) から\n"
+           "指定した都道府県の行だけを、一覧の順のまま同じ形式で保存ファイルに書き出します。\n"
+           "どちらの一覧かは 1 行目の項目の数 (15 個か 13 個) で決まります。\n"
            "\n"
            "都道府県: JIS コード (13 または 1～47) か名前 (東京都、東京)。複数指定できます。\n"
            "  -a, --all            47 都道府県すべて\n"
@@ -56,6 +57,8 @@ std::string usage()
            "                       zip 書庫 (ken_all.zip) は展開せずにそのまま読めます。\n"
            "                       省略時、保存先に一覧がなく ken_all.zip があれば、その中の\n"
            "                       一覧を読み込みます。\n"
+           "  -j, --jigyosyo       -l がなければ、ken_all.csv 保存先の事業所の一覧 (JIGYOSYO.CSV、\n"
+           "                       なければ jigyosyo.zip) を読み込みます。\n"
            "  -o, --output ファイル 保存ファイル (- は標準出力)。一覧をすべて読み込んで確かめてから\n"
            "                       書き出し、既存のファイルはすべて書き終えてから置き換えます。\n"
            "                       読み取り専用のファイルは上書きしません。\n"
@@ -85,6 +88,8 @@ std::optional<ExportArgs> parseArgs(const std::vector<std::string>& args, std::s
         } else if (a == "-a" || a == "--all") {
             result.chosen = postal::PrefectureSet::all();
             anyChosen = true;
+        } else if (a == "-j" || a == "--jigyosyo") {
+            result.business = true;
         } else if (a == "-l" || a == "--list") {
             auto v = value("一覧ファイル");
             if (!v)
@@ -155,11 +160,12 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
         }
     }
     // The same finding as the window's: KEN_ALL.CSV for ken_all.csv, and
-    // ken_all.zip where the settings' folder holds no list. A list named
-    // with -l is read as named (an archive when it is one).
-    const platform::FoundFile found = parsed->list
-                                          ? platform::findFileIgnoringCase(asked->parent_path(), asked->filename())
-                                          : platform::findList(asked->parent_path(), asked->filename());
+    // ken_all.zip where the settings' folder holds no list; with -j,
+    // JIGYOSYO.CSV or jigyosyo.zip in that folder. A list named with -l is
+    // read as named (an archive when it is one).
+    const platform::FoundFile found = parsed->list       ? platform::findFileIgnoringCase(asked->parent_path(), asked->filename())
+                                      : parsed->business ? platform::findBusinessList(asked->parent_path())
+                                                         : platform::findList(asked->parent_path(), asked->filename());
     if (const std::string note = platform::caseChoiceNote(found); !note.empty())
         err << kProgram << ": " << note << "\n";
     // An unzipped list whose chosen rows already are export lines, into a
@@ -167,7 +173,7 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
     // each, then those rows written as they stand, so that --all costs
     // little more than a copy. Anything else, and any fault, goes the way
     // below.
-    if (!writesStandardOutput(parsed->output) && found.found && !found.archive &&
+    if (!writesStandardOutput(parsed->output) && found.found && !found.archive && !(parsed->business && !parsed->list) &&
         !platform::looksLikeZip(found.path)) {
         if (const auto checked = postal::checkListFile(found.path)) {
             writing = true;
@@ -183,7 +189,7 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
     }
     // Read and checked whole first: nothing reaches the target or a pipe
     // from a refused list.
-    const postal::ListFileLoad loaded = postal::loadListFile(found);
+    const postal::ListFileLoad loaded = postal::loadAnyListFile(found);
     if (!loaded) {
         err << kProgram << ": 一覧「" << platform::pathText(loaded.file) << "」";
         if (!loaded.entry.empty())
@@ -194,15 +200,20 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
     writing = true;
     if (writesStandardOutput(parsed->output)) {
         StreamSink sink(out);
-        if (!postal::writeSelection(*loaded.list, parsed->chosen, sink) || !out.flush()) {
+        const bool written = loaded.business ? postal::writeBusinessSelection(*loaded.business, parsed->chosen, sink)
+                                             : postal::writeSelection(*loaded.list, parsed->chosen, sink);
+        if (!written || !out.flush()) {
             err << kProgram << ": 標準出力に書き込めませんでした。\n";
             return WriteError;
         }
         return Ok;
     }
     // A pipe nobody reads yet is waited for, as a shell's redirection waits.
-    if (const auto writeError =
-            postal::exportToFile(*loaded.list, parsed->chosen, parsed->output, platform::PipeReader::Wait)) {
+    const auto writeError =
+        loaded.business
+            ? postal::exportBusinessList(*loaded.business, parsed->chosen, parsed->output, platform::PipeReader::Wait)
+            : postal::exportToFile(*loaded.list, parsed->chosen, parsed->output, platform::PipeReader::Wait);
+    if (writeError) {
         err << kProgram << ": 保存できませんでした: " << writeError->reason() << "\n";
         return WriteError;
     }

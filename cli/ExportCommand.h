@@ -15,6 +15,7 @@ namespace cli {
 struct ExportArgs
 {
     std::optional<std::filesystem::path> list;  // absent: the list the settings name
+    bool business = false;                      // -j: without -l, the business list in its folder
     std::filesystem::path output;               // "-" is standard output
     postal::PrefectureSet chosen;
     bool help = false;

@@ -158,6 +158,18 @@ FoundFile findList(const std::filesystem::path& folder, const std::filesystem::p
     return archive;
 }
 
+FoundFile findBusinessList(const std::filesystem::path& folder)
+{
+    FoundFile list = findFileIgnoringCase(folder, kBusinessList);
+    if (list.found)
+        return list;
+    FoundFile archive = findFileIgnoringCase(folder, kBusinessArchive);
+    if (!archive.found)
+        return list;
+    archive.archive = true;
+    return archive;
+}
+
 std::string caseChoiceNote(const FoundFile& found)
 {
     if (found.alsoMatching.empty())

@@ -44,6 +44,14 @@ inline constexpr const char* kPublishedArchive = "ken_all.zip";
 // Otherwise not found, with the asked-for name.
 FoundFile findList(const std::filesystem::path& folder, const std::filesystem::path& name);
 
+// The business-office list and the archive it is published in.
+inline constexpr const char* kBusinessList = "JIGYOSYO.CSV";
+inline constexpr const char* kBusinessArchive = "jigyosyo.zip";
+
+// The business-office list in `folder`: JIGYOSYO.CSV, else jigyosyo.zip
+// marked as an archive, each in any case, as findList finds its list.
+FoundFile findBusinessList(const std::filesystem::path& folder);
+
 // Japanese, for the case where several names matched: which one is read.
 std::string caseChoiceNote(const FoundFile& found);
 

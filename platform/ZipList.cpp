@@ -9,7 +9,8 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kListNames[] = {"ken_all.csv", "utf_ken_all.csv"};
+// The business-office list (jigyosyo.zip) is read by the same readers.
+constexpr std::string_view kListNames[] = {"ken_all.csv", "utf_ken_all.csv", "jigyosyo.csv"};
 
 std::string utf8(const std::filesystem::path& path)
 {
@@ -103,7 +104,10 @@ std::string ZipError::message() const
     case Kind::Damaged:
         return (entry.empty() ? zip : list) + "が壊れているか、途中で切れています。";
     case Kind::CrcMismatch: return list + "が壊れています（CRC が一致しません）。";
-    case Kind::NoList: return zip + "に一覧 KEN_ALL.CSV がありません。";
+    case Kind::NoList:
+        return zip + "に一覧 " +
+               (sameIgnoringAsciiCase(utf8(archive.filename()), "jigyosyo.zip") ? "JIGYOSYO.CSV" : "KEN_ALL.CSV") +
+               " がありません。";
     case Kind::TwoLists:
         return zip + "に一覧が 2 つあります（「" + entry + "」と「" + otherEntry + "」）。どちらを読むか決められません。";
     case Kind::Encrypted: return list + "は暗号化されているため読めません。";

@@ -52,8 +52,8 @@ struct ZipError
     std::string message() const;
 };
 
-// True for the names a list has inside an archive: KEN_ALL.CSV or
-// utf_ken_all.csv, in any folder, whatever the case.
+// True for the names a list has inside an archive: KEN_ALL.CSV,
+// utf_ken_all.csv or JIGYOSYO.CSV, in any folder, whatever the case.
 bool isListEntryName(std::string_view name);
 
 // An entry's name as messages show it: as stored where it is UTF-8 (or

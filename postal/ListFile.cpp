@@ -2,6 +2,8 @@
 
 #include "ListParser.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace postal {
@@ -21,6 +23,90 @@ public:
 private:
     ListParser& parser_;
 };
+
+// Judges the first block by its first line: the nationwide list goes on to
+// the parser as loadListFile's does, the business list into a buffer of its
+// own; a file of neither layout is read no further.
+class AnyLayoutReceiver : public platform::BlockReceiver
+{
+public:
+    AnyLayoutReceiver(ListParser& parser, bool archive) : parser_(parser), archive_(archive) {}
+
+    void expectSize(std::uint64_t size) override
+    {
+        expected_ = size;
+        if (archive_)
+            parser_.reserve(static_cast<std::size_t>(size) + 1);
+    }
+    std::span<char> room(std::size_t size) override
+    {
+        if (layout_ == Layout::Business) {
+            const std::size_t needed = business_->size + size + kBusinessPadding;
+            if (business_->bytes.size() < needed)
+                business_->bytes.resize(std::max(needed, business_->bytes.size() + business_->bytes.size() / 2));
+            return {business_->bytes.data() + business_->size,
+                    business_->bytes.size() - business_->size - kBusinessPadding};
+        }
+        // As the nationwide reader: room for the whole file once its first block has passed.
+        if (expected_ && parser_.size() > 0) {
+            parser_.reserve(static_cast<std::size_t>(*expected_) + 1);
+            expected_.reset();
+        }
+        const std::span<char> room = parser_.room(size);
+        first_ = room.data();
+        return room;
+    }
+    bool received(std::size_t count) override
+    {
+        if (!decided_) {
+            decided_ = true;
+            layout_ = layoutOf(std::string_view(first_, count), fields_);
+            if (layout_ == Layout::Neither)
+                return false;
+            if (layout_ == Layout::Business) {
+                business_ = std::make_shared<BusinessList>();
+                business_->bytes.assign(first_, count);
+                business_->bytes.resize(std::max<std::size_t>(count, expected_.value_or(0)) + 1 + kBusinessPadding);
+                business_->size = count;
+                return true;
+            }
+        }
+        if (layout_ == Layout::Business) {
+            business_->size += count;
+            return business_->size <= kMaxListBytes;
+        }
+        return parser_.added(count);
+    }
+
+    Layout layout() const { return layout_; }
+    int fields() const { return fields_; }
+    std::shared_ptr<BusinessList>& business() { return business_; }
+
+private:
+    ListParser& parser_;
+    const bool archive_;
+    std::optional<std::uint64_t> expected_;
+    const char* first_ = nullptr;
+    bool decided_ = false;
+    Layout layout_ = Layout::Nationwide;
+    int fields_ = 0;
+    std::shared_ptr<BusinessList> business_;
+};
+
+LoadError readError(const platform::ReadError& e)
+{
+    LoadError error;
+    error.sysError = e.sysError;
+    error.notAFile = e.what;
+    switch (e.kind) {
+    case platform::ReadError::Kind::CannotOpen: error.kind = LoadError::Kind::CannotOpen; break;
+    case platform::ReadError::Kind::NotAFile: error.kind = LoadError::Kind::NotAFile; break;
+    case platform::ReadError::Kind::ReadFailed: error.kind = LoadError::Kind::ReadFailed; break;
+    case platform::ReadError::Kind::TooLarge: error.kind = LoadError::Kind::TooLarge; break;
+    case platform::ReadError::Kind::Changed: error.kind = LoadError::Kind::Changed; break;
+    }
+    return error;
+}
 
 } // namespace
 
@@ -51,6 +137,56 @@ ListFileLoad loadListFile(const platform::FoundFile& found)
         LoadResult loaded = parser.finish();
         result.list = std::move(loaded.list);
         result.error = loaded.error;
+    } catch (const std::bad_alloc&) {
+        result.error = LoadError{LoadError::Kind::OutOfMemory};
+    }
+    return result;
+}
+
+ListFileLoad loadAnyListFile(const platform::FoundFile& found)
+{
+    ListFileLoad result;
+    result.file = found.path;
+    const bool archive = found.archive || platform::looksLikeZip(found.path);
+    try {
+        ListParser parser;
+        AnyLayoutReceiver receiver(parser, archive);
+        if (archive) {
+            if (auto zipError = platform::readListFromZip(found.path, receiver, result.entry)) {
+                result.zipError = std::move(zipError);
+                return result;
+            }
+        } else if (auto e = platform::readFile(found.path, kMaxListBytes, receiver)) {
+            result.error = readError(*e);
+            return result;
+        }
+        switch (receiver.layout()) {
+        case Layout::Nationwide: {
+            LoadResult loaded = parser.finish();
+            result.list = std::move(loaded.list);
+            result.error = loaded.error;
+            break;
+        }
+        case Layout::Neither: {
+            LoadError e{LoadError::Kind::NeitherLayout, 1};
+            e.fieldCount = receiver.fields();
+            result.error = e;
+            break;
+        }
+        case Layout::Business: {
+            std::shared_ptr<BusinessList>& business = receiver.business();
+            if (business->size > kMaxListBytes) {
+                result.error = LoadError{LoadError::Kind::TooLarge};
+                break;
+            }
+            std::memset(business->bytes.data() + business->size, 0, kBusinessPadding);
+            if (auto e = checkBusinessList(*business))
+                result.error = e;
+            else
+                result.business = std::move(business);
+            break;
+        }
+        }
     } catch (const std::bad_alloc&) {
         result.error = LoadError{LoadError::Kind::OutOfMemory};
     }

@@ -2,6 +2,7 @@
 // The list read from wherever it was found: a CSV file, or the list inside
 // the zip archive the postal service publishes (ken_all.zip).
 
+#include "BusinessList.h"
 #include "PostalList.h"
 
 #include "platform/FileSystem.h"
@@ -21,7 +22,9 @@ struct ListFileLoad
     std::optional<platform::ZipError> zipError;  // the archive was refused
     std::filesystem::path file;                  // the file read
     std::string entry;  // the list's name inside the archive; empty for a CSV file
-    explicit operator bool() const { return list != nullptr; }
+    // loadAnyListFile: set in place of `list` when the file is the business list.
+    std::shared_ptr<const BusinessList> business;
+    explicit operator bool() const { return list != nullptr || business != nullptr; }
 
     // Why the list was refused: the archive's problem or the list's.
     std::string problem() const;
@@ -31,5 +34,9 @@ struct ListFileLoad
 // place of the list, named .zip in any case, or beginning like a zip),
 // otherwise as a CSV file. Either way the whole list is checked.
 ListFileLoad loadListFile(const platform::FoundFile& found);
+
+// As loadListFile, for either list: its first line tells which (layoutOf),
+// and a file of neither layout is refused naming both.
+ListFileLoad loadAnyListFile(const platform::FoundFile& found);
 
 } // namespace postal

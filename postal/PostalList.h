@@ -36,10 +36,21 @@ struct LoadError
         CutShort,       // the last line has no line end
         BadCode,        // field 1 does not start with a JIS code 01-47
         ByteOrderMark,  // the file starts with a UTF-8 byte-order mark
+        // The business-office list's own (BusinessList.h):
+        NeitherLayout,   // line 1's field count is neither list's (fieldCount)
+        Quoted,          // a field that is never quoted is
+        NotQuoted,       // a field that is always quoted is not
+        NotCrLf,         // a line ended otherwise than by CR LF
+        NotDigits,       // a field is not `expected` digits
+        BadOldCode,      // field 9 is not five digits, or three and two spaces
+        PrefectureName,  // field 4 is not the name of jisCode's prefecture
+        OutOfOrder,      // jisCode comes after the later `expected`
     };
     Kind kind{};
     std::size_t line = 0;  // 1-based; 0 when no line applies
     int fieldCount = 0;    // for FieldCount
+    int expected = 0;      // FieldCount: the layout's count (0: 15); NotDigits, OutOfOrder
+    int jisCode = 0;       // PrefectureName, OutOfOrder
     int field = 0;         // 1-based field where the problem is, when known
     int sysError = 0;      // errno for CannotOpen/ReadFailed
     platform::NotAFile notAFile{};
