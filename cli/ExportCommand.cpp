@@ -173,8 +173,8 @@ int exportAsAsked(const std::vector<std::string>& args, const DefaultList& defau
     // each, then those rows written as they stand, so that --all costs
     // little more than a copy. Anything else, and any fault, goes the way
     // below.
-    if (!writesStandardOutput(parsed->output) && found.found && !found.archive && !(parsed->business && !parsed->list) &&
-        !platform::looksLikeZip(found.path)) {
+    if (!writesStandardOutput(parsed->output) && found.found && !found.archive &&
+        !platform::looksLikeZip(found.path) && postal::plainFileLayout(found.path) == postal::Layout::Nationwide) {
         if (const auto checked = postal::checkListFile(found.path)) {
             writing = true;
             if (const auto written = postal::exportCheckedList(*checked, parsed->chosen, parsed->output)) {

@@ -4,7 +4,9 @@
 #include "Export.h"
 
 #include "platform/ByteScan.h"
+#include "platform/Memory.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -15,7 +17,7 @@ namespace postal {
 namespace {
 
 // The prefectures' names as the postal service writes them (code page 932).
-constexpr const char* kShiftJisNames[kPrefectureCount] = {
+constexpr std::string_view kShiftJisNames[kPrefectureCount] = {
     "\x96\x6B\x8A\x43\x93\xB9", "\x90\xC2\x90\x58\x8C\xA7", "\x8A\xE2\x8E\xE8\x8C\xA7", "\x8B\x7B\x8F\xE9\x8C\xA7",
     "\x8F\x48\x93\x63\x8C\xA7", "\x8E\x52\x8C\x60\x8C\xA7", "\x95\x9F\x93\x87\x8C\xA7", "\x88\xEF\x8F\xE9\x8C\xA7",
     "\x93\xC8\x96\xD8\x8C\xA7", "\x8C\x51\x94\x6E\x8C\xA7", "\x8D\xE9\x8B\xCA\x8C\xA7", "\x90\xE7\x97\x74\x8C\xA7",
@@ -64,10 +66,42 @@ Layout layoutOf(std::string_view start, int& fields)
     return fields == kBusinessFieldCount ? Layout::Business : Layout::Neither;
 }
 
+std::span<char> BusinessList::room(std::size_t more)
+{
+    if (capacity - size < more) {
+        const std::size_t wanted = std::max(size + more, capacity + capacity / 2);
+        char* bigger = platform::allocateBuffer(wanted + kBusinessPadding);
+        if (!bigger)
+            throw std::bad_alloc();
+        if (size > 0)
+            std::memcpy(bigger, bytes.get(), size);
+        bytes.reset(bigger);
+        capacity = wanted;
+    }
+    return {bytes.get() + size, capacity - size};
+}
+
+std::optional<LoadError> parseBusinessList(std::string_view bytes, BusinessList& list)
+{
+    try {
+        list.size = 0;
+        const std::span<char> room = list.room(bytes.size());
+        if (!bytes.empty())
+            std::memcpy(room.data(), bytes.data(), bytes.size());
+        list.size = bytes.size();
+    } catch (const std::bad_alloc&) {
+        return LoadError{LoadError::Kind::OutOfMemory};
+    }
+    return checkBusinessList(list);
+}
+
 std::optional<LoadError> checkBusinessList(BusinessList& list)
 {
     list.blocks.clear();
-    const char* const base = list.bytes.data();
+    if (!list.bytes)
+        list.room(0);
+    std::memset(list.bytes.get() + list.size, 0, kBusinessPadding);
+    const char* const base = list.bytes.get();
     const char* const end = base + list.size;
     auto fail = [](LoadError::Kind kind, std::size_t line, int field) {
         LoadError e{kind, line};
@@ -187,7 +221,7 @@ bool writeBusinessSelection(const BusinessList& list, const PrefectureSet& chose
         if (!chosen.contains(block.jisCode))
             continue;
         if (begin != end && end != block.begin) {
-            if (!sink.write(std::string_view(list.bytes.data() + begin, end - begin)))
+            if (!sink.write(std::string_view(list.bytes.get() + begin, end - begin)))
                 return false;
             begin = end;
         }
@@ -195,7 +229,7 @@ bool writeBusinessSelection(const BusinessList& list, const PrefectureSet& chose
             begin = block.begin;
         end = block.end;
     }
-    return begin == end || sink.write(std::string_view(list.bytes.data() + begin, end - begin));
+    return begin == end || sink.write(std::string_view(list.bytes.get() + begin, end - begin));
 }
 
 std::optional<platform::WriteError> exportBusinessList(const BusinessList& list, const PrefectureSet& chosen,

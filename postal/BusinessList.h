@@ -26,6 +26,9 @@
 #include "platform/ZipList.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <span>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -52,19 +55,28 @@ struct BusinessList
         std::size_t begin, end;  // byte offsets: its first line, past its last line's CR LF
         std::uint8_t jisCode;
     };
-    std::string bytes;  // the file as read, followed by kPadding zero bytes
+    struct Free
+    {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, Free> bytes;  // the file as read, then kBusinessPadding zero bytes
     std::size_t size = 0;
+    std::size_t capacity = 0;  // not counting the padding
     std::vector<Block> blocks;
 
-    std::string_view text(const Block& b) const { return {bytes.data() + b.begin, b.end - b.begin}; }
+    // Room for at least `more` bytes after `size`; no memory throws std::bad_alloc.
+    std::span<char> room(std::size_t more);
+    std::string_view text(const Block& b) const { return {bytes.get() + b.begin, b.end - b.begin}; }
 };
 
-// Zero bytes needed after the list: a sentinel, and room for the 16-byte looks.
+// Zero bytes kept after the list: a sentinel, and room for the 16-byte looks.
 inline constexpr std::size_t kBusinessPadding = 64;
 
-// Checks `list.bytes` (the first `list.size`, padded) and fills its blocks,
-// or names the first fault by line and field.
+// Checks the list's `size` bytes (its padding zeroed here) and fills its
+// blocks, or names the first fault by line and field.
 std::optional<LoadError> checkBusinessList(BusinessList& list);
+// The same for bytes from elsewhere (a download, a test), copied into `list`.
+std::optional<LoadError> parseBusinessList(std::string_view bytes, BusinessList& list);
 
 // The chosen prefectures' lines as read, in list order. False once the sink refuses.
 bool writeBusinessSelection(const BusinessList& list, const PrefectureSet& chosen, platform::ByteSink& sink);

@@ -40,13 +40,8 @@ public:
     }
     std::span<char> room(std::size_t size) override
     {
-        if (layout_ == Layout::Business) {
-            const std::size_t needed = business_->size + size + kBusinessPadding;
-            if (business_->bytes.size() < needed)
-                business_->bytes.resize(std::max(needed, business_->bytes.size() + business_->bytes.size() / 2));
-            return {business_->bytes.data() + business_->size,
-                    business_->bytes.size() - business_->size - kBusinessPadding};
-        }
+        if (layout_ == Layout::Business)
+            return business_->room(size);
         // As the nationwide reader: room for the whole file once its first block has passed.
         if (expected_ && parser_.size() > 0) {
             parser_.reserve(static_cast<std::size_t>(*expected_) + 1);
@@ -65,8 +60,9 @@ public:
                 return false;
             if (layout_ == Layout::Business) {
                 business_ = std::make_shared<BusinessList>();
-                business_->bytes.assign(first_, count);
-                business_->bytes.resize(std::max<std::size_t>(count, expected_.value_or(0)) + 1 + kBusinessPadding);
+                // Room for the whole file, and a byte to see its end.
+                business_->room(std::max<std::size_t>(count, static_cast<std::size_t>(expected_.value_or(0))) + 1);
+                std::memcpy(business_->bytes.get(), first_, count);
                 business_->size = count;
                 return true;
             }
@@ -179,7 +175,6 @@ ListFileLoad loadAnyListFile(const platform::FoundFile& found)
                 result.error = LoadError{LoadError::Kind::TooLarge};
                 break;
             }
-            std::memset(business->bytes.data() + business->size, 0, kBusinessPadding);
             if (auto e = checkBusinessList(*business))
                 result.error = e;
             else
@@ -191,6 +186,30 @@ ListFileLoad loadAnyListFile(const platform::FoundFile& found)
         result.error = LoadError{LoadError::Kind::OutOfMemory};
     }
     return result;
+}
+
+Layout plainFileLayout(const std::filesystem::path& path)
+{
+    struct FirstBlock : platform::BlockReceiver
+    {
+        std::string bytes;
+        void expectSize(std::uint64_t) override {}
+        std::span<char> room(std::size_t size) override
+        {
+            bytes.resize(size);
+            return {bytes.data(), size};
+        }
+        bool received(std::size_t count) override
+        {
+            bytes.resize(count);
+            return false;
+        }
+    } first;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || platform::readFile(path, kMaxListBytes, first))
+        return Layout::Nationwide;
+    int fields = 0;
+    return layoutOf(first.bytes, fields);
 }
 
 } // namespace postal

@@ -39,4 +39,9 @@ ListFileLoad loadListFile(const platform::FoundFile& found);
 // and a file of neither layout is refused naming both.
 ListFileLoad loadAnyListFile(const platform::FoundFile& found);
 
+// The layout of the plain file at `path`, from its first block alone;
+// Nationwide where it is no plain file or cannot be read (the reading then
+// says why).
+Layout plainFileLayout(const std::filesystem::path& path);
+
 } // namespace postal

@@ -5,6 +5,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[1]}")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 exe=$build/cli/dozuzezo-export
 zip=${DOZUZEZO_REAL_LIST_ZIP:-$root/../shared/data/ken_all.zip}
+business_zip=${DOZUZEZO_REAL_BUSINESS_ZIP:-$root/../shared/data/jigyosyo.zip}
 [ -x "$exe" ] || { echo "build first: $exe is missing" >&2; exit 1; }
 if [ ! -f "$zip" ]; then
     echo "skipped: the published list $zip is not on this machine"

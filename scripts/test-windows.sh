@@ -29,6 +29,12 @@ if [ -f "$zip" ]; then
 else
     echo "note: $zip is not here; the tests that need the published list skip"
 fi
+business_zip=${DOZUZEZO_REAL_BUSINESS_ZIP:-$root/../shared/data/jigyosyo.zip}
+if [ -f "$business_zip" ]; then
+    (cd "$work" && cmake -E tar xf "$business_zip")
+    DOZUZEZO_REAL_BUSINESS_CSV=$(winepath -w "$work/JIGYOSYO.CSV" 2>/dev/null)
+    export DOZUZEZO_REAL_BUSINESS_CSV
+fi
 
 # Every test program under Wine, through CTest (the toolchain names Wine as
 # the emulator). A summary a program, then each skip with its reason.

@@ -9,4 +9,9 @@ namespace testsupport {
 // folder. Empty, with `whyMissing` set, when the zip is not on this machine.
 std::optional<std::filesystem::path> realList(std::string* whyMissing = nullptr);
 
+// The published business-office list: JIGYOSYO.CSV unzipped the same way
+// (DOZUZEZO_REAL_BUSINESS_CSV where unzipped beforehand), and its archive.
+std::optional<std::filesystem::path> realBusinessList(std::string* whyMissing = nullptr);
+std::optional<std::filesystem::path> realBusinessZip(std::string* whyMissing = nullptr);
+
 } // namespace testsupport
