@@ -22,6 +22,17 @@ TEST_F(ExportCommand, ReadsTheListOutOfAnArchive)
     ASSERT_EQ(r.code, cli::Ok) << r.err;
     EXPECT_EQ(r.out, tokyo + kanagawa);
     EXPECT_EQ(r.err, "");
+
+    // jigyosyo.zip where the folder holds no JIGYOSYO.CSV, read by -j.
+    const std::string offices = testlines::office("13101", "東京都") + testlines::office("14101", "神奈川県");
+    packZip(dir / "Jigyosyo.zip", {{"readme.txt", "r"}});
+    Outcome j = run({"-j", "-o", "-", "13"});
+    EXPECT_EQ(j.code, cli::ListError);
+    EXPECT_NE(j.err.find("zip 書庫「Jigyosyo.zip」に一覧 JIGYOSYO.CSV がありません。"), std::string::npos) << j.err;
+    packZip(dir / "Jigyosyo.zip", {{"readme.txt", "r"}, {"JIGYOSYO.CSV", offices}});
+    j = run({"-j", "-o", "-", "13", "14"});
+    ASSERT_EQ(j.code, cli::Ok) << j.err;
+    EXPECT_EQ(j.out, offices);
 }
 
 // The program, and a copy of it alone in a folder of its own: a plain
@@ -89,29 +100,41 @@ TEST_F(ExportCommand, TheProgramReadsArchivesItselfOrThroughTheModule)
 
 // The published archive read directly: all 47 give back its list byte for
 // byte, and Tokyo with Kanagawa its lines that begin 13 or 14.
+// The business-office list the same way, as archive and as CSV file, and
+// Hokkaido with Okinawa, the first and last prefectures.
 TEST_F(ExportCommand, ThePublishedArchiveAsDownloaded)
 {
     std::string why;
     const auto zip = testsupport::realListZip(&why);
     const auto csv = testsupport::realList(&why);
-    if (!zip || !csv)
+    const auto officesZip = testsupport::realBusinessZip(&why);
+    const auto officesCsv = testsupport::realBusinessList(&why);
+    if (!zip || !csv || !officesZip || !officesCsv)
         GTEST_SKIP() << why;
     // Named in full: the test runs elsewhere (on another drive, on Windows).
-    const std::string archive = std::filesystem::absolute(*zip).string();
-    Outcome r = program({"-l", archive, "-o", "all.csv", "--all"});
-    ASSERT_EQ(r.code, cli::Ok) << r.err;
-    const std::string published = readFile(*csv);
-    EXPECT_TRUE(readFile(dir / "all.csv") == published) << "--all differs from the unzipped list";
-    r = program({"-l", archive, "-o", "kanto.csv", "13", "14"});
-    ASSERT_EQ(r.code, cli::Ok) << r.err;
-    std::string kanto;
-    for (std::size_t at = 0, next; at < published.size(); at = next) {
-        next = std::min(published.find('\n', at), published.size() - 1) + 1;
-        if (published.compare(at, 2, "13") == 0 || published.compare(at, 2, "14") == 0)
-            kanto.append(published, at, next - at);
+    const std::pair<std::filesystem::path, std::filesystem::path> lists[] = {
+        {*zip, *csv}, {*officesZip, *officesCsv}, {*officesCsv, *officesCsv}};
+    for (const auto& [named, unzipped] : lists) {
+        const std::string archive = std::filesystem::absolute(named).string();
+        Outcome r = program({"-l", archive, "-o", "all.csv", "--all"});
+        ASSERT_EQ(r.code, cli::Ok) << r.err;
+        const std::string published = readFile(unzipped);
+        EXPECT_TRUE(readFile(dir / "all.csv") == published) << "--all differs from the unzipped list";
+        // What grep -E '^(13|14)' and '^(01|47)' find.
+        for (const auto& [first, second] : {std::pair{"13", "14"}, std::pair{"01", "47"}}) {
+            r = program({"-l", archive, "-o", "two.csv", first, second});
+            ASSERT_EQ(r.code, cli::Ok) << r.err;
+            std::string grepped;
+            for (std::size_t at = 0, next; at < published.size(); at = next) {
+                next = std::min(published.find('\n', at), published.size() - 1) + 1;
+                if (published.compare(at, 2, first) == 0 || published.compare(at, 2, second) == 0)
+                    grepped.append(published, at, next - at);
+            }
+            EXPECT_GT(grepped.size(), 100'000u);
+            EXPECT_TRUE(readFile(dir / "two.csv") == grepped)
+                << first << " " << second << " differs from the lines that begin so in " << archive;
+        }
     }
-    EXPECT_GT(kanto.size(), 500'000u);
-    EXPECT_TRUE(readFile(dir / "kanto.csv") == kanto) << "13 14 differs from the lines that begin so";
 }
 
 } // namespace

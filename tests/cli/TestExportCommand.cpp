@@ -21,6 +21,44 @@ TEST_F(ExportCommand, ChoosesByNameShortNameOrCode)
     EXPECT_EQ(r.err, "");
 }
 
+// Either list, its first line telling which; -j the business list beside
+// the settings' list. Each refusal names the file, line and field, and
+// writes nothing.
+TEST_F(ExportCommand, EitherListByItsFirstLine)
+{
+    const std::string o13 = testlines::office("13101", "東京都"), o14 = testlines::office("14101", "神奈川県");
+    const std::filesystem::path offices = dir / "JIGYOSYO.CSV";
+    Outcome r = run({"-j", "-o", out.string(), "13"});
+    EXPECT_EQ(r.code, cli::ListError);
+    EXPECT_NE(r.err.find("一覧「" + offices.string() + "」を読み込めません: ファイルを開けません"), std::string::npos)
+        << r.err;
+    writeFile(offices, o13 + o14);
+    r = run({"--jigyosyo", "-o", out.string(), "14", "13"});
+    ASSERT_EQ(r.code, cli::Ok) << r.err;
+    EXPECT_EQ(readFile(out), o13 + o14);
+    r = run({"-l", offices.string(), "-o", "-", "14"});
+    EXPECT_EQ(r.code, cli::Ok) << r.err;
+    EXPECT_EQ(r.out, o14);
+    EXPECT_EQ(run({"-j", "-o", (dir / "none" / "out.csv").string(), "13"}).code, cli::WriteError);
+
+    writeFile(out, "keep");
+    const std::pair<std::string, std::string> refused[] = {
+        {o13 + testlines::with(o14, "1000001", "100001"), "2 行目の 8 番目の項目が 7 桁の数字ではありません。"},
+        {testlines::with(o13, ",0\r", ",0,0\r"),
+         "1 行目の項目が 14 個です（全国版の一覧なら 15 個、事業所の一覧なら 13 個のはずです）。"}};
+    for (const auto& [bytes, message] : refused) {
+        writeFile(offices, bytes);
+        for (const auto& args : {std::vector<std::string>{"-j", "-o", out.string(), "13"},
+                                 std::vector<std::string>{"-l", offices.string(), "-o", "-", "13"}}) {
+            r = run(args);
+            EXPECT_EQ(r.code, cli::ListError);
+            EXPECT_EQ(r.err, "dozuzezo-export: 一覧「" + offices.string() + "」を読み込めません: " + message + "\n");
+            EXPECT_EQ(r.out, "");
+        }
+    }
+    EXPECT_EQ(readFile(out), "keep");
+}
+
 // Each says what is wrong, and how to see the usage.
 TEST_F(ExportCommand, UsageErrorsWriteNothing)
 {

@@ -1,4 +1,5 @@
 #include "ListLines.h"
+#include "postal/BusinessList.h"
 #include "postal/Catalogue.h"
 #include "postal/Export.h"
 #include "postal/ListCheck.h"
@@ -60,6 +61,23 @@ TEST(ExportSelection, RowsOfTheChosenCodesInListOrder)
     EXPECT_EQ(exported(list, codes({47})), f);
     EXPECT_EQ(exported(list, codes({1, 2})), a) << "blocks 0 and 1 are not Hokkaido and Aomori";
     EXPECT_EQ(exported(list, codes({14})), "");
+
+    // The business-office list: whole blocks as read, 01 and 47 the bottom
+    // and top, a name in Shift-JIS as published.
+    using testlines::office;
+    const std::string o1 = office("01101", "北海道"), o13 = office("13101", "東京都"),
+                      o13sj = office("13102", "\x93\x8C\x8B\x9E\x93\x73"), o14 = office("14101", "神奈川県"),
+                      o47 = office("47201", "沖縄県");
+    postal::BusinessList offices;
+    const auto refused = postal::parseBusinessList(o1 + o13 + o13sj + o14 + o47, offices);
+    ASSERT_FALSE(refused) << refused->message();
+    const std::pair<PrefectureSet, std::string> chosen[] = {
+        {codes({14, 13}), o13 + o13sj + o14}, {codes({1, 47}), o1 + o47}, {codes({47}), o47}, {codes({2}), ""}};
+    for (const auto& [set, expected] : chosen) {
+        StringSink sink;
+        EXPECT_TRUE(postal::writeBusinessSelection(offices, set, sink));
+        EXPECT_EQ(sink.out, expected);
+    }
 }
 
 // Whatever the input looked like, every exported line is in the published

@@ -1,4 +1,5 @@
 #include "ListLines.h"
+#include "postal/BusinessList.h"
 #include "postal/ListParser.h"
 #include "tests/support/System.h"
 #include "tests/support/TempDir.h"
@@ -22,6 +23,7 @@ struct BadCase
     LoadError::Kind kind;
     std::size_t line;
     int field; // 0: not checked
+    const char* message = nullptr;  // checked where given
     friend void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -32,18 +34,29 @@ class Refused : public testing::TestWithParam<BadCase>
 TEST_P(Refused, NamesLineAndProblem)
 {
     const BadCase& c = GetParam();
-    auto result = PostalList::parse(c.bytes);
-    ASSERT_FALSE(result) << "a damaged list must be refused whole";
-    EXPECT_EQ(result.error->kind, c.kind);
-    EXPECT_EQ(result.error->line, c.line);
-    if (c.field) {
-        EXPECT_EQ(result.error->field, c.field);
+    // Either list, as its first line tells.
+    int fields = 0;
+    std::optional<LoadError> error;
+    if (postal::layoutOf(c.bytes, fields) == postal::Layout::Business) {
+        postal::BusinessList list;
+        error = postal::parseBusinessList(c.bytes, list);
+    } else {
+        error = PostalList::parse(c.bytes).error;
     }
-    EXPECT_NE(result.error->message().find(std::to_string(c.line) + " 行目"), std::string::npos)
-        << result.error->message();
+    ASSERT_TRUE(error) << "a damaged list must be refused whole";
+    EXPECT_EQ(error->kind, c.kind);
+    EXPECT_EQ(error->line, c.line);
+    if (c.field) {
+        EXPECT_EQ(error->field, c.field);
+    }
+    EXPECT_NE(error->message().find(std::to_string(c.line) + " 行目"), std::string::npos) << error->message();
+    if (c.message)
+        EXPECT_EQ(error->message(), c.message);
 }
 
 const std::string ok = line("13101");
+const std::string office = testlines::office("13101", "東京都");
+using testlines::with;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
@@ -63,7 +76,47 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"last_line_without_line_end", ok + ok.substr(0, ok.size() - 2), LoadError::Kind::CutShort, 2, 15},
         BadCase{"code_out_of_range", ok + line("48101"), LoadError::Kind::BadCode, 2, 1},
         BadCase{"byte_order_mark", "\xEF\xBB\xBF" + ok, LoadError::Kind::ByteOrderMark, 1, 0},
-        BadCase{"too_short_for_a_mark", "\xEF\xBB", LoadError::Kind::CutShort, 1, 0}),
+        BadCase{"too_short_for_a_mark", "\xEF\xBB", LoadError::Kind::CutShort, 1, 0},
+        // The business-office list, the first line good
+        BadCase{"office_fourteen_fields", office + with(office, ",0\r", ",0,0\r"), LoadError::Kind::FieldCount, 2, 0,
+                "2 行目の項目が 14 個です（13 個のはずです）。"},
+        BadCase{"office_name_unquoted", office + with(office, "\"見本株式会社\"", "見本株式会社"),
+                LoadError::Kind::NotQuoted, 2, 3, "2 行目の 3 番目の項目が引用符 \" で囲まれていません。"},
+        BadCase{"office_flag_quoted", office + with(office, ",0,0,0", ",\"0\",0,0"), LoadError::Kind::Quoted, 2, 11,
+                "2 行目の 11 番目の項目が引用符 \" で囲まれています（囲まないはずです）。"},
+        BadCase{"office_text_after_quote", office + with(office, "\"銀座\"", "\"銀座\"x"),
+                LoadError::Kind::QuoteInField, 2, 10},
+        BadCase{"office_unclosed_quote", office + with(office, "\"銀座\"", "\"銀座"), LoadError::Kind::UnclosedQuote, 2, 10},
+        BadCase{"office_nul", office + with(office, "見本町", std::string("見本\0町", 8)), LoadError::Kind::NulByte, 2, 6},
+        BadCase{"office_code_not_digits", office + testlines::office("1310a", "東京都"), LoadError::Kind::NotDigits, 2, 1,
+                "2 行目の 1 番目の項目が 5 桁の数字ではありません。"},
+        BadCase{"office_code_six_digits", office + testlines::office("131011", "東京都"), LoadError::Kind::NotDigits, 2, 1},
+        BadCase{"office_code_00", testlines::office("00101", "東京都"), LoadError::Kind::BadCode, 1, 1},
+        BadCase{"office_code_48", office + testlines::office("48101", "東京都"), LoadError::Kind::BadCode, 2, 1},
+        BadCase{"office_postal_code_six_digits", office + with(office, "\"1000001\"", "\"100001\""),
+                LoadError::Kind::NotDigits, 2, 8, "2 行目の 8 番目の項目が 7 桁の数字ではありません。"},
+        BadCase{"office_postal_code_not_digits", office + with(office, "\"1000001\"", "\"100000a\""),
+                LoadError::Kind::NotDigits, 2, 8},
+        BadCase{"office_old_code_one_space", office + with(office, "\"100  \"", "\"1000 \""), LoadError::Kind::BadOldCode, 2, 9,
+                "2 行目の 9 番目の項目が旧郵便番号（5 桁の数字、または 3 桁の数字と空白 2 つ）ではありません。"},
+        BadCase{"office_old_code_short", office + with(office, "\"100  \"", "\"100\""), LoadError::Kind::BadOldCode, 2, 9},
+        BadCase{"office_flag_two_digits", office + with(office, ",0,0,0", ",0,10,0"), LoadError::Kind::NotDigits, 2, 12},
+        BadCase{"office_flag_empty", office + with(office, ",0,0,0", ",0,0,"), LoadError::Kind::NotDigits, 2, 13},
+        BadCase{"office_name_of_another_prefecture", office + testlines::office("13101", "神奈川県"),
+                LoadError::Kind::PrefectureName, 2, 4,
+                "2 行目の 4 番目の項目が JIS コード 13 の都道府県名「東京都」ではありません。"},
+        BadCase{"office_bottom_and_top_prefectures_named", testlines::office("01101", "北海道") +
+                testlines::office("47201", "鹿児島県"), LoadError::Kind::PrefectureName, 2, 4,
+                "2 行目の 4 番目の項目が JIS コード 47 の都道府県名「沖縄県」ではありません。"},
+        BadCase{"office_block_out_of_order", testlines::office("14101", "神奈川県") + office,
+                LoadError::Kind::OutOfOrder, 2, 1, "2 行目で都道府県の順が乱れています（JIS コード 14 の後に 13）。"},
+        BadCase{"office_block_again", office + testlines::office("47201", "沖縄県") + office,
+                LoadError::Kind::OutOfOrder, 3, 1},
+        BadCase{"office_bare_lf", office + with(office, "\r\n", "\n") + office, LoadError::Kind::NotCrLf, 2, 0,
+                "2 行目の行末が CR LF ではありません。"},
+        BadCase{"office_lone_cr", office + with(office, "\r\n", "\r") + office, LoadError::Kind::NotCrLf, 2, 0},
+        BadCase{"office_cut_short", office + office.substr(0, office.size() - 2), LoadError::Kind::CutShort, 2, 13},
+        BadCase{"office_byte_order_mark", "\xEF\xBB\xBF" + office, LoadError::Kind::ByteOrderMark, 1, 0}),
     [](const testing::TestParamInfo<BadCase>& info) { return info.param.name; });
 // clang-format on
 
