@@ -54,7 +54,7 @@ std::string usage()
            "  -l, --list ファイル  読み込む一覧 (省略時は各種設定の ken_all.csv 保存先の一覧)。\n"
            "                       その名前のファイルがなければ、大文字と小文字だけが違う\n"
            "                       ファイル (KEN_ALL.CSV など) を読み込みます。\n"
-           "                       zip 書庫 (ken_all.zip) は展開せずにそのまま読めます。\n"
+           "                       zip 書庫 (ken_all.zip、jigyosyo.zip) は展開せずにそのまま読めます。\n"
            "                       省略時、保存先に一覧がなく ken_all.zip があれば、その中の\n"
            "                       一覧を読み込みます。\n"
            "  -j, --jigyosyo       -l がなければ、ken_all.csv 保存先の事業所の一覧 (JIGYOSYO.CSV、\n"

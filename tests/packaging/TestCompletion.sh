@@ -33,7 +33,7 @@ expect "names sharing a first character" "東京都 " 東京
 expect "codes 40-47" "40 41 42 43 44 45 46 47 " 4
 expect "the first code" "01 " 01
 expect "after other prefectures" "神奈川県 " 13 東京都 神
-expect "long options" "--all --help --list --output --version " -o x --
+expect "long options" "--all --help --jigyosyo --list --output --version " -o x --
 expect "nothing unknown" "" 99
 
 dir=$(mktemp -d)
