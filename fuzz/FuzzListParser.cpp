@@ -1,7 +1,8 @@
 // libFuzzer target: the list reader against the reading rules written for
 // clarity, the same bytes fed in blocks, and the export of a few prefectures
-// against the rows. Build with -DDOZUZEZO_FUZZ=ON (clang); run scripts/fuzz.sh.
+// against the rows; the business-office list's reader and export likewise. Build with -DDOZUZEZO_FUZZ=ON (clang); run scripts/fuzz.sh.
 #include "ReferenceReader.h"
+#include "postal/BusinessList.h"
 #include "postal/Export.h"
 #include "postal/ListParser.h"
 
@@ -28,11 +29,40 @@ void check(bool ok)
         std::abort();
 }
 
+// The business-office list, as its first line tells: refused as the
+// rules say, or its chosen lines written as read.
+void checkBusiness(const std::string& bytes, const std::uint8_t* data, std::size_t size)
+{
+    const testref::RefBusinessResult want = testref::referenceBusinessRead(bytes);
+    postal::BusinessList list;
+    const std::optional<postal::LoadError> error = postal::parseBusinessList(bytes, list);
+    check(static_cast<bool>(error) == static_cast<bool>(want.error));
+    if (error) {
+        check(error->kind == *want.error && error->line == want.line && error->field == want.field);
+        return;
+    }
+    postal::PrefectureSet chosen;
+    chosen.add(size > 1 ? data[1] % 47 + 1 : 13);
+    chosen.add(47);
+    StringSink sink;
+    check(postal::writeBusinessSelection(list, chosen, sink));
+    std::string expected;
+    for (const auto& [code, line] : want.lines)
+        if (chosen.contains(code))
+            expected += line;
+    check(sink.out == expected);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
+    int fields = 0;
+    if (postal::layoutOf(bytes, fields) == postal::Layout::Business) {
+        checkBusiness(bytes, data, size);
+        return 0;
+    }
     const testref::RefResult want = testref::referenceRead(bytes);
     const postal::LoadResult got = postal::PostalList::parse(bytes);
     check(static_cast<bool>(got) == !want.error);

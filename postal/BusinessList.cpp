@@ -47,6 +47,8 @@ bool isPrefectureName(std::string_view name, int code)
 
 } // namespace
 
+std::string_view shiftJisName(int jisCode) { return kShiftJisNames[jisCode - 1]; }
+
 Layout layoutOf(std::string_view start, int& fields)
 {
     fields = 1;

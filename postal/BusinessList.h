@@ -41,6 +41,9 @@ class PrefectureSet;
 
 inline constexpr int kBusinessFieldCount = 13;
 
+// The prefecture's name as the postal service writes it (code page 932).
+std::string_view shiftJisName(int jisCode);
+
 // Which list a file is, told by its first line's field count.
 enum class Layout { Nationwide, Business, Neither };
 // `start` is the file's beginning, its first line whole where it has one.
