@@ -50,8 +50,9 @@ TEST_P(Refused, NamesLineAndProblem)
         EXPECT_EQ(error->field, c.field);
     }
     EXPECT_NE(error->message().find(std::to_string(c.line) + " 行目"), std::string::npos) << error->message();
-    if (c.message)
+    if (c.message) {
         EXPECT_EQ(error->message(), c.message);
+    }
 }
 
 const std::string ok = line("13101");
