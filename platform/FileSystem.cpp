@@ -146,28 +146,31 @@ FoundFile findFileIgnoringCase(const std::filesystem::path& folder, const std::f
     return result;
 }
 
-FoundFile findList(const std::filesystem::path& folder, const std::filesystem::path& name)
+namespace {
+
+FoundFile listOrArchive(const std::filesystem::path& folder, const std::filesystem::path& name,
+                        const std::filesystem::path& archiveName)
 {
     FoundFile list = findFileIgnoringCase(folder, name);
     if (list.found)
         return list;
-    FoundFile archive = findFileIgnoringCase(folder, kPublishedArchive);
+    FoundFile archive = findFileIgnoringCase(folder, archiveName);
     if (!archive.found)
         return list;
     archive.archive = true;
     return archive;
 }
 
+} // namespace
+
+FoundFile findList(const std::filesystem::path& folder, const std::filesystem::path& name)
+{
+    return listOrArchive(folder, name, kPublishedArchive);
+}
+
 FoundFile findBusinessList(const std::filesystem::path& folder)
 {
-    FoundFile list = findFileIgnoringCase(folder, kBusinessList);
-    if (list.found)
-        return list;
-    FoundFile archive = findFileIgnoringCase(folder, kBusinessArchive);
-    if (!archive.found)
-        return list;
-    archive.archive = true;
-    return archive;
+    return listOrArchive(folder, kBusinessList, kBusinessArchive);
 }
 
 std::string caseChoiceNote(const FoundFile& found)
