@@ -1,4 +1,5 @@
 // Load and export on the published list. Run: build/bench/bench_postal
+#include "postal/BusinessList.h"
 #include "postal/Export.h"
 #include "postal/PostalList.h"
 #include "tests/support/RealList.h"
@@ -32,6 +33,27 @@ void BM_Load(benchmark::State& state)
         rows = result.list->rowCount();
     }
     state.counters["rows"] = static_cast<double>(rows);
+}
+
+// The business-office list's check alone, its bytes already in memory.
+void BM_CheckBusinessList(benchmark::State& state)
+{
+    std::string why;
+    const auto path = testsupport::realBusinessList(&why);
+    if (!path) {
+        state.SkipWithError(("skipped: " + why).c_str());
+        return;
+    }
+    const std::string bytes = testsupport::readFile(*path);
+    postal::BusinessList list;
+    for (auto _ : state) {
+        if (auto e = postal::parseBusinessList(bytes, list)) {
+            state.SkipWithError(e->message().c_str());
+            break;
+        }
+    }
+    state.counters["blocks"] = static_cast<double>(list.blocks.size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 
 // A new file each time, or replacing the last one (which syncs it to disk
@@ -77,6 +99,7 @@ void BM_ExportTokyoKanagawa(benchmark::State& state) { exportBench(state, tokyoK
 } // namespace
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CheckBusinessList)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ExportAll)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ExportAllReplacing)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ExportTokyoKanagawa)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
