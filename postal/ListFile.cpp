@@ -24,7 +24,11 @@ private:
     ListParser& parser_;
 };
 
-// Judges the first block by its first line: the nationwide list goes on to
+// A first line is this short (either list's is some hundred bytes), or the
+// file is no list of either layout.
+constexpr std::size_t kDecidedWithin = std::size_t(64) << 10;
+
+// Judges the file by its first line: the nationwide list goes on to
 // the parser as loadListFile's does, the business list into a buffer of its
 // own; a file of neither layout is read no further.
 class AnyLayoutReceiver : public platform::BlockReceiver
@@ -48,23 +52,28 @@ public:
             expected_.reset();
         }
         const std::span<char> room = parser_.room(size);
-        first_ = room.data();
+        start_ = room.data() - parser_.size();
         return room;
     }
     bool received(std::size_t count) override
     {
+        // A pipe may bring less than the first line: until its end has come,
+        // the bytes go to the parser, which keeps them.
         if (!decided_) {
-            decided_ = true;
-            layout_ = layoutOf(std::string_view(first_, count), fields_);
-            if (layout_ == Layout::Neither)
-                return false;
-            if (layout_ == Layout::Business) {
-                business_ = std::make_shared<BusinessList>();
-                // Room for the whole file, and a byte to see its end.
-                business_->room(std::max<std::size_t>(count, static_cast<std::size_t>(expected_.value_or(0))) + 1);
-                std::memcpy(business_->bytes.get(), first_, count);
-                business_->size = count;
-                return true;
+            const std::string_view sofar(start_, parser_.size() + count);
+            if (sofar.find_first_of("\r\n") != std::string_view::npos || sofar.size() >= kDecidedWithin) {
+                decided_ = true;
+                layout_ = layoutOf(sofar, fields_);
+                if (layout_ == Layout::Neither)
+                    return false;
+                if (layout_ == Layout::Business) {
+                    business_ = std::make_shared<BusinessList>();
+                    // Room for the whole file, and a byte to see its end.
+                    business_->room(std::max<std::size_t>(sofar.size(), static_cast<std::size_t>(expected_.value_or(0))) + 1);
+                    std::memcpy(business_->bytes.get(), sofar.data(), sofar.size());
+                    business_->size = sofar.size();
+                    return true;
+                }
             }
         }
         if (layout_ == Layout::Business) {
@@ -82,7 +91,7 @@ private:
     ListParser& parser_;
     const bool archive_;
     std::optional<std::uint64_t> expected_;
-    const char* first_ = nullptr;
+    const char* start_ = nullptr;  // the parser's bytes
     bool decided_ = false;
     Layout layout_ = Layout::Nationwide;
     int fields_ = 0;

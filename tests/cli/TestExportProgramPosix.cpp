@@ -104,6 +104,10 @@ TEST_F(ExportProgram, StandardOutputAndFifosGetTheRowsOnce)
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     ASSERT_EQ(sh("cat fifo > got & \\$E -l lf.csv -o fifo 13; s=\\$?; wait; exit \\$s"), 0);
     EXPECT_EQ(readFile(dir / "got"), lfTokyo);
+    // The business-office list down a pipe that brings its first line in two pieces.
+    writeFile(dir / "offices.csv", testlines::office("13101", "東京都") + testlines::office("14101", "神奈川県"));
+    ASSERT_EQ(sh("(head -c 9 offices.csv; sleep 0.2; tail -c +10 offices.csv) | \\$E -l /dev/stdin -o got 14"), 0);
+    EXPECT_EQ(readFile(dir / "got"), testlines::office("14101", "神奈川県"));
 }
 
 // Without -l the settings name the folder, and the file by its default name
