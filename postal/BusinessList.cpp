@@ -70,7 +70,7 @@ Layout layoutOf(std::string_view start, int& fields)
 
 std::span<char> BusinessList::room(std::size_t more)
 {
-    if (capacity - size < more) {
+    if (!bytes || capacity - size < more) {
         const std::size_t wanted = std::max(size + more, capacity + capacity / 2);
         char* bigger = platform::allocateBuffer(wanted + kBusinessPadding);
         if (!bigger)
