@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                 LoadError::Kind::NotDigits, 2, 8, "2 行目の 8 番目の項目が 7 桁の数字ではありません。"},
         BadCase{"office_postal_code_eight_digits", office + with(office, "\"1000001\"", "\"10000011\""),
                 LoadError::Kind::NotDigits, 2, 8},
-        BadCase{"office_old_code_one_space", office + with(office, "\"100  \"", "\"1000 \""), LoadError::Kind::BadOldCode, 2, 9,
+        BadCase{"office_old_code_one_space", office + with(office, "\"100  \"", "\"100 1\""), LoadError::Kind::BadOldCode, 2, 9,
                 "2 行目の 9 番目の項目が旧郵便番号（5 桁の数字、または 3 桁の数字と空白 2 つ）ではありません。"},
         BadCase{"office_old_code_short", office + with(office, "\"100  \"", "\"100\""), LoadError::Kind::BadOldCode, 2, 9},
         BadCase{"office_flag_two_digits", office + with(office, ",0,0,0", ",0,10,0"), LoadError::Kind::NotDigits, 2, 12},
