@@ -244,6 +244,7 @@ void TestListLoading::fetch()
     for (const QAction* action : window_->menuBar()->findChild<QMenu*>("mnuFile")->actions())
         items << action->objectName() + " " + action->text();
     QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
+                                 "mnuFileJigyosyo 事業所の個別郵便番号の保存(&J)...",
                                  "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
                                  "mnuFileEnd vevoz君 の終了(&X)..."}));
     const QString url = address.isEmpty() ? server_->url("/ken_all.zip").toString() : address;
