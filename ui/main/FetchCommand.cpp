@@ -160,8 +160,7 @@ void FetchCommand::finish(const FetchOutcome& outcome)
         const bool failed = report(outcome, text);
         failed_ = failed_ || failed;
         stored = outcome.kind == FetchOutcome::Kind::Fetched && !failed;
-        if (!stored || !whenStored_)
-            said_ << text;
+        said_ << text;
         if (!next_.empty()) {
             const state::FetchedList which = next_.front();
             next_.erase(next_.begin());
