@@ -33,8 +33,13 @@ enum class Setting
     ListETag,
     ListLastModified,
     ListFetched,
+    // The same for the business-office list, fetched only where it is kept.
+    JigyosyoUrl,
+    JigyosyoETag,
+    JigyosyoLastModified,
+    JigyosyoFetched,
 };
-inline constexpr int kSettingCount = 13;
+inline constexpr int kSettingCount = 17;
 
 enum class Kind
 {
@@ -82,6 +87,11 @@ inline constexpr std::array<SettingKey, kSettingCount> kSettings{{
     {Setting::ListETag, kConfig, "ListETag", Kind::Text, Fallback::Unstored, ""},
     {Setting::ListLastModified, kConfig, "ListLastModified", Kind::Text, Fallback::Unstored, ""},
     {Setting::ListFetched, kConfig, "ListFetched", Kind::Text, Fallback::Unstored, ""},
+    {Setting::JigyosyoUrl, kConfig, "JigyosyoUrl", Kind::Text, Fallback::Unstored,
+     "https://www.post.japanpost.jp/zipcode/dl/jigyosyo/zip/jigyosyo.zip"},
+    {Setting::JigyosyoETag, kConfig, "JigyosyoETag", Kind::Text, Fallback::Unstored, ""},
+    {Setting::JigyosyoLastModified, kConfig, "JigyosyoLastModified", Kind::Text, Fallback::Unstored, ""},
+    {Setting::JigyosyoFetched, kConfig, "JigyosyoFetched", Kind::Text, Fallback::Unstored, ""},
 }};
 
 constexpr const SettingKey& keyOf(Setting setting)

@@ -5,6 +5,7 @@
 #include "platform/SafeFileWriter.h"
 #include "platform/ZipList.h"
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 #include <variant>
@@ -32,24 +33,56 @@ void keep(Settings& settings, Setting setting, const std::string& text)
         settings.write(setting, text);
 }
 
-} // namespace
-
-ListValidators fetchValidators(const SettingCopies& copies)
+// Each list's own rows: its address and its last fetch's validators.
+struct FetchSettings
 {
-    const std::string& fetched = copies.text(Setting::ListFetched);
-    if (fetched.empty() || fileStamp(fetchTarget(copies).file) != fetched)
-        return {};
-    return {copies.text(Setting::ListETag), copies.text(Setting::ListLastModified)};
+    Setting url, etag, lastModified, fetched;
+};
+
+FetchSettings settingsOf(FetchedList which)
+{
+    if (which == FetchedList::Business)
+        return {Setting::JigyosyoUrl, Setting::JigyosyoETag, Setting::JigyosyoLastModified,
+                Setting::JigyosyoFetched};
+    return {Setting::ListUrl, Setting::ListETag, Setting::ListLastModified, Setting::ListFetched};
 }
 
-FetchTarget fetchTarget(const SettingCopies& copies)
+platform::FoundFile foundBusinessList(const SettingCopies& copies)
+{
+    return platform::findBusinessList(pathFromText(copies.text(Setting::FolderName)));
+}
+
+} // namespace
+
+ListValidators fetchValidators(const SettingCopies& copies, FetchedList which)
+{
+    const FetchSettings rows = settingsOf(which);
+    const std::string& fetched = copies.text(rows.fetched);
+    if (fetched.empty() || fileStamp(fetchTarget(copies, which).file) != fetched)
+        return {};
+    return {copies.text(rows.etag), copies.text(rows.lastModified)};
+}
+
+const std::string& fetchUrl(const SettingCopies& copies, FetchedList which)
+{
+    return copies.text(settingsOf(which).url);
+}
+
+FetchTarget fetchTarget(const SettingCopies& copies, FetchedList which)
 {
     const std::filesystem::path folder = pathFromText(copies.text(Setting::FolderName));
+    const bool business = which == FetchedList::Business;
     const platform::FoundFile found =
-        platform::findList(folder, pathFromText(copies.text(Setting::YubinFile)));
+        business ? foundBusinessList(copies)
+                 : platform::findList(folder, pathFromText(copies.text(Setting::YubinFile)));
     if (!found.found)
-        return {folder / platform::kPublishedArchive, true};
+        return {folder / (business ? platform::kBusinessArchive : platform::kPublishedArchive), true};
     return {found.path, found.archive || platform::looksLikeZip(found.path)};
+}
+
+bool holdsBusinessList(const SettingCopies& copies)
+{
+    return foundBusinessList(copies).found;
 }
 
 std::string prepareFetchFolder(const SettingCopies& copies,
@@ -72,14 +105,16 @@ std::string prepareFetchFolder(const SettingCopies& copies,
 }
 
 FetchInstall installFetchedList(std::string_view archive, const std::string& shownAs,
-                                const ListValidators& received, Settings& settings)
+                                const ListValidators& received, Settings& settings,
+                                FetchedList which)
 {
     FetchInstall result;
+    const std::string noMemory = "一覧「" + shownAs + "」を読み込めません: メモリが不足しています。";
     std::variant<platform::ZipListBytes, platform::ZipError> read;
     try {
         read = platform::readListFromZipBytes(archive, pathFromText(shownAs));
     } catch (const std::bad_alloc&) {
-        result.problem = "一覧「" + shownAs + "」を読み込めません: メモリが不足しています。";
+        result.problem = noMemory;
         return result;
     }
     if (auto* error = std::get_if<platform::ZipError>(&read)) {
@@ -88,16 +123,32 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
     }
     auto& unpacked = std::get<platform::ZipListBytes>(read);
     result.entry = unpacked.entryName;
-    postal::LoadResult parsed = postal::PostalList::parse(unpacked.bytes);
-    if (!parsed.list) {
+    postal::LoadResult parsed;
+    postal::BusinessList business;
+    std::string_view listBytes = unpacked.bytes;
+    if (which == FetchedList::Business) {
+        try {
+            business.size = unpacked.bytes.size();
+            business.bytes = std::move(unpacked.bytes);
+            business.bytes.resize(business.size + postal::kBusinessPadding); // zeros the reader needs
+        } catch (const std::bad_alloc&) {
+            result.problem = noMemory;
+            return result;
+        }
+        listBytes = std::string_view(business.bytes.data(), business.size);
+        parsed.error = postal::checkBusinessList(business);
+    } else {
+        parsed = postal::PostalList::parse(unpacked.bytes);
+    }
+    if (parsed.error || (which == FetchedList::Nationwide && !parsed.list)) {
         result.problem = "一覧「" + shownAs + "」の「" + result.entry + "」を読み込めません: " +
                          parsed.error.value_or(postal::LoadError{}).message();
         return result;
     }
 
-    const FetchTarget target = fetchTarget(settings.copies());
+    const FetchTarget target = fetchTarget(settings.copies(), which);
     result.file = target.file;
-    const std::string_view bytes = target.archive ? archive : std::string_view(unpacked.bytes);
+    const std::string_view bytes = target.archive ? archive : listBytes;
     platform::SafeFileWriter writer;
     std::optional<platform::WriteError> failed = writer.open(target.file);
     if (!failed) {
@@ -111,11 +162,14 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
     }
     result.outcome = FetchInstall::Outcome::Stored;
     result.list = std::move(parsed.list);
+    if (which == FetchedList::Business)
+        result.businessRows = std::size_t(std::count(listBytes.begin(), listBytes.end(), '\n'));
     if (!target.archive)
         result.entry.clear();
-    keep(settings, Setting::ListETag, received.etag);
-    keep(settings, Setting::ListLastModified, received.lastModified);
-    keep(settings, Setting::ListFetched, fileStamp(target.file));
+    const FetchSettings rows = settingsOf(which);
+    keep(settings, rows.etag, received.etag);
+    keep(settings, rows.lastModified, received.lastModified);
+    keep(settings, rows.fetched, fileStamp(target.file));
     return result;
 }
 

@@ -3,6 +3,7 @@
 // ask the server, and whether and where a downloaded archive replaces the
 // list. Nothing is replaced before the whole download has been checked.
 
+#include "postal/BusinessList.h"
 #include "postal/PostalList.h"
 #include "state/Settings.h"
 
@@ -13,6 +14,15 @@
 
 namespace state {
 
+// The two lists the postal service publishes, each fetched from its own
+// address with its own validators. The business list is only ever exported:
+// it is stored in the folder, never loaded as the program's list.
+enum class FetchedList
+{
+    Nationwide,
+    Business,
+};
+
 // The last fetch's validators, sent so that an unchanged edition is not
 // fetched again; empty where the file that fetch wrote has changed or gone
 // since (the folder changed, an export saved over it).
@@ -21,7 +31,11 @@ struct ListValidators
     std::string etag;
     std::string lastModified;
 };
-ListValidators fetchValidators(const SettingCopies& copies);
+ListValidators fetchValidators(const SettingCopies& copies,
+                               FetchedList which = FetchedList::Nationwide);
+
+// Where `which` is fetched from.
+const std::string& fetchUrl(const SettingCopies& copies, FetchedList which);
 
 // Where a fetched list goes: the list start-up reads in FolderName, kept in
 // its form (an unzipped list gets the list's bytes, an archive the
@@ -31,7 +45,10 @@ struct FetchTarget
     std::filesystem::path file;
     bool archive = true;
 };
-FetchTarget fetchTarget(const SettingCopies& copies);
+FetchTarget fetchTarget(const SettingCopies& copies, FetchedList which = FetchedList::Nationwide);
+
+// Whether the folder holds the business list, so that a fetch refreshes it.
+bool holdsBusinessList(const SettingCopies& copies);
 
 // Where the list will go, checked before anything is asked of the server:
 // the program's own folder is made where it is missing; any other folder
@@ -51,6 +68,7 @@ struct FetchInstall
     Outcome outcome = Outcome::Refused;
     std::string problem;
     std::shared_ptr<const postal::PostalList> list; // Stored: the new list, checked
+    std::size_t businessRows = 0;                   // Stored, the business list: its lines
     std::filesystem::path file;
     std::string entry;
 };
@@ -59,6 +77,7 @@ struct FetchInstall
 // reader checks ken_all.zip, then replaces the list atomically. Once it is
 // stored, the validators that came with it are remembered for the next fetch.
 FetchInstall installFetchedList(std::string_view archive, const std::string& shownAs,
-                                const ListValidators& received, Settings& settings);
+                                const ListValidators& received, Settings& settings,
+                                FetchedList which = FetchedList::Nationwide);
 
 } // namespace state

@@ -165,7 +165,7 @@ Startup::Startup(SettingsStore& store, const StartupOptions& options, StartupUi&
             settings::writeTick(store, i, settings::kTickFallback);
         copies_.setTickText(i, tick.empty() ? std::string(settings::kTickFallback) : tick);
     }
-    settleRange(store, Setting::ListUrl, Setting::ListFetched, options, copies_);
+    settleRange(store, Setting::ListUrl, Setting::JigyosyoFetched, options, copies_);
 }
 
 ListLoad Startup::finish()

@@ -88,10 +88,11 @@ TEST_F(Startup, FirstRunWritesEveryDefaultInOrderButNoPosition)
     std::string copies;
     for (Setting s :
          {Setting::OptLogo, Setting::OptDbl, Setting::OptCent, Setting::OptLAct, Setting::OptLATab,
-          Setting::YubinFile, Setting::KLeft, Setting::KTop, Setting::ListUrl})
+          Setting::YubinFile, Setting::KLeft, Setting::KTop, Setting::ListUrl, Setting::JigyosyoUrl})
         copies += c.text(s) + " ";
     EXPECT_EQ(copies, "1 0 0 1 0 ken_all.csv " + kCentredLeft + " " + kCentredTop +
-                          " https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip ");
+                          " https://www.post.japanpost.jp/zipcode/dl/kogaki/zip/ken_all.zip"
+                          " https://www.post.japanpost.jp/zipcode/dl/jigyosyo/zip/jigyosyo.zip ");
     EXPECT_EQ(c.text(Setting::FolderName), dir.path().string());
     for (int i = 0; i < 47; ++i)
         EXPECT_EQ(c.tickText(i), "1");

@@ -3,9 +3,11 @@
 // told, and which files exist afterwards.
 
 #include "ModalDialogs.h"
+#include "OfficeLines.h"
 #include "RunningProgram.h"
 #include "tests/postal/ListLines.h"
 #include "tests/support/System.h"
+#include "tests/support/ZipPacking.h"
 
 #include "ui/common/JapaneseFont.h"
 #include "ui/common/PathText.h"
@@ -28,6 +30,9 @@ const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
 const std::string kSaved =
     testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
+const std::string kOffices = testlines::office("01101") + testlines::office("13101") +
+                             testlines::office("13102") + testlines::office("14101") +
+                             testlines::office("47201");
 
 QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
 
@@ -53,7 +58,10 @@ struct Save
     ui::MessageIcon icon;
     QString text; // how the text starts
     bool listLoaded;
-    QString reason; // the text holds it too
+    QString reason; // the text holds it too; "<dir>" is the test's folder
+    // The business list's save, and what the list folder holds:
+    // JIGYOSYO.CSV, jigyosyo.zip, "damaged", "nationwide" in its place.
+    QString offices{};
 };
 
 } // namespace
@@ -393,6 +401,22 @@ void TestFileCommands::save_data()
     // Start-up found no list: nothing to save, and no chooser asked.
     QTest::newRow("no list loaded")
         << Save{"new.csv", "all", "保存確認", warning, "郵便番号一覧が読み込まれていないため、保存できません。　", false, ""};
+    // The business list: read from the folder when saved, the nationwide list not needed.
+    const QString officesSaved = "指定の都道府県の事業所を保存しました。　";
+    const QString unread = "事業所の個別郵便番号の一覧 「";
+    QTest::newRow("offices, nothing ticked")
+        << Save{"new.csv", "", "指定確認", warning, "保存する都道府県が指定されていません。　", true, "", "JIGYOSYO.CSV"};
+    QTest::newRow("offices of 13 and 47, no list loaded")
+        << Save{"new.csv", "12 46", "保存確認", ui::MessageIcon::Information, officesSaved, false, "", "JIGYOSYO.CSV"};
+    QTest::newRow("offices of all, out of jigyosyo.zip")
+        << Save{"new.csv", "all", "保存確認", ui::MessageIcon::Information, officesSaved, true, "", "jigyosyo.zip"};
+    QTest::newRow("offices, a damaged list named by line and field")
+        << Save{"new.csv", "all", "保存確認", warning, unread, true,
+                "<dir>/JIGYOSYO.CSV」 を読み込めませんでした。　\n\n3 行目の 8 番目の項目が 7 桁の数字ではありません。\n\n何も保存していません。　", "damaged"};
+    QTest::newRow("offices, the nationwide list in its place")
+        << Save{"new.csv", "all", "保存確認", warning, unread, true, "\n\n全国版の郵便番号一覧です。\n\n", "nationwide"};
+    QTest::newRow("offices, folder missing")
+        << Save{"no-such-folder/x.csv", "all", "保存確認", warning, "指定の都道府県の事業所を保存できませんでした。　\n\n", true, "が存在しません", "JIGYOSYO.CSV"};
     // clang-format on
 }
 
@@ -409,6 +433,15 @@ void TestFileCommands::save()
     }
     if (save.answer == "pipe.csv" && !testsupport::makeFifo(target))
         QSKIP(testsupport::kNoFifo);
+    // The list folder is the program's: the test's own.
+    if (save.offices == "jigyosyo.zip")
+        testsupport::packZip(dir_->path() / "jigyosyo.zip", {{"JIGYOSYO.CSV", kOffices}});
+    else if (!save.offices.isEmpty())
+        writeFile(dir_->path() / "JIGYOSYO.CSV",
+                  save.offices == "nationwide" ? kSaved
+                  : save.offices == "damaged"  ? testlines::office("01101") + testlines::office("13101") +
+                                                    testlines::office("13102", "100879")
+                                               : kOffices);
     for (int i = 0; i < 47; ++i)
         window_->prefectureBox(i)->setChecked(save.ticked == "all" ||
                                               save.ticked.split(' ').contains(QString::number(i)));
@@ -417,15 +450,17 @@ void TestFileCommands::save()
     const auto before = testsupport::entries(dir_->path());
     program_->fake.files.answers.enqueue(ui::fromPath(target));
     testsupport::endIfHung(10);
-    run("mnuFileSave");
+    run(save.offices.isEmpty() ? "mnuFileSave" : "mnuFileJigyosyo");
     testsupport::endIfHung(0);
 
     // The chooser is asked only with something ticked, and always the same way.
     const auto& asked = program_->fake.files.asked;
-    QCOMPARE(asked.size(), !save.ticked.isEmpty() && save.listLoaded ? 1 : 0);
+    QCOMPARE(asked.size(),
+             !save.ticked.isEmpty() && (save.listLoaded || !save.offices.isEmpty()) ? 1 : 0);
     if (!asked.isEmpty()) {
         QCOMPARE(asked[0].mode, ui::FileDialogMode::Save);
-        QCOMPARE(asked[0].title + " " + asked[0].filter, "保存ﾌｧｲﾙを選択 " + kCsvOnly);
+        QCOMPARE(asked[0].title + " " + asked[0].filter,
+                 (save.offices.isEmpty() ? "保存ﾌｧｲﾙを選択 " : "保存ﾌｧｲﾙを選択（事業所） ") + kCsvOnly);
         QCOMPARE(asked[0].folder, ui::fromPath(dir_->path()));
         QVERIFY(asked[0].fileName.isEmpty() && program_->state->selectedFile() == target);
     }
@@ -436,7 +471,7 @@ void TestFileCommands::save()
         QCOMPARE(shown[0].title, save.title);
         QVERIFY2(shown[0].text.startsWith(save.text) &&
                      shown[0].text.endsWith(QStringLiteral("　")) &&
-                     shown[0].text.contains(save.reason),
+                     shown[0].text.contains(QString(save.reason).replace("<dir>", at({}).chopped(1))),
                  qPrintable(shown[0].text));
     }
     // A file only when told it was saved, the ticked boxes' rows in it; a
@@ -445,9 +480,12 @@ void TestFileCommands::save()
     if (save.icon == ui::MessageIcon::Information) {
         after.push_back("new.csv");
         std::sort(after.begin(), after.end());
-        QCOMPARE(readFile(target), save.ticked == "all"
-                                       ? kSaved
-                                       : testlines::line("01101") + testlines::line("47201"));
+        std::vector<int> ticked;
+        for (int i = 0; i < 47; ++i)
+            if (save.ticked == "all" || save.ticked.split(' ').contains(QString::number(i)))
+                ticked.push_back(i);
+        QCOMPARE(readFile(target),
+                 testlines::linesOf(save.offices.isEmpty() ? kSaved : kOffices, ticked));
     }
     QCOMPARE(testsupport::entries(dir_->path()), after);
     if (save.answer == "read-only.csv")

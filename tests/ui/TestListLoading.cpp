@@ -4,6 +4,7 @@
 // fails leaves the loaded list and the files as they were.
 
 #include "ModalDialogs.h"
+#include "OfficeLines.h"
 #include "RunningProgram.h"
 
 #include "tests/postal/ListLines.h"
@@ -37,6 +38,9 @@ namespace {
 
 const std::string kOldList = line("01101") + line("01102");
 const std::string kNewList = line("13101") + line("14101") + line("47201");
+using testlines::office;
+const std::string kOldOffices = office("01101") + office("01102");
+const std::string kNewOffices = office("13101") + office("14101") + office("47201");
 
 QByteArray archive(const std::string& list, bool badCrc = false, const std::string& name = "KEN_ALL.CSV")
 {
@@ -81,6 +85,8 @@ private slots:
     void init();
     void fetch_data();
     void fetch();
+    void officesFetch_data();
+    void officesFetch();
     void otherSources_data();
     void otherSources();
     void listArgument();
@@ -244,6 +250,7 @@ void TestListLoading::fetch()
     for (const QAction* action : window_->menuBar()->findChild<QMenu*>("mnuFile")->actions())
         items << action->objectName() + " " + action->text();
     QCOMPARE(items, (QStringList{"mnuFileSave 指定都道府県の保存(&S)",
+                                 "mnuFileJigyosyo 事業所の個別郵便番号の保存(&J)...",
                                  "mnuFileFetch 最新の郵便番号一覧を取得(&G)...", "mnuFileDummy ",
                                  "mnuFileEnd vevoz君 の終了(&X)..."}));
     const QString url = address.isEmpty() ? server_->url("/ken_all.zip").toString() : address;
@@ -352,6 +359,121 @@ void TestListLoading::fetch()
     QVERIFY(!store_->contains("Config", "ListETag") || !before.isEmpty() || !stored.isEmpty());
     for (const auto& write : store_->writes())
         QVERIFY(write.key != "ListUrl");
+}
+
+void TestListLoading::officesFetch_data()
+{
+    QTest::addColumn<QString>("holds"); // the business list in the folder at start
+    QTest::addColumn<QString>("how");   // the fetch command, or the save answered yes or no
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("message"); // the last box's whole text; URL: the business list's
+    QTest::addColumn<QString>("stored");  // the business list replaced; empty: kept
+    const QByteArray ok = "200 OK", zip = archive(kNewOffices, false, "JIGYOSYO.CSV");
+    const QString both = "郵便番号一覧を取得しました（3 件）。\n\n";
+    const QString got = "事業所の個別郵便番号の一覧を取得しました（3 件）。";
+    // clang-format off
+    QTest::newRow("fetch: JIGYOSYO.CSV replaced by the list") << "JIGYOSYO.CSV" << "menu" << ok << zip << both + got << "JIGYOSYO.CSV";
+    QTest::newRow("fetch: jigyosyo.zip replaced by the archive") << "jigyosyo.zip" << "menu" << ok << zip << both + got << "jigyosyo.zip";
+    QTest::newRow("fetch: unchanged, its own validators sent") << "JIGYOSYO.CSV" << "menu" << QByteArray("304 Not Modified") << QByteArray()
+                                                                << both + "事業所の個別郵便番号の一覧は最新です。" << "";
+    QTest::newRow("fetch: damaged download refused, the list kept")
+        << "JIGYOSYO.CSV" << "menu" << ok << archive(office("13101") + office("14101", "220001"), false, "JIGYOSYO.CSV")
+        << both + "「URL」 から取得したファイルは事業所の個別郵便番号の一覧として使えません。　\n\n一覧「jigyosyo.zip」の「JIGYOSYO.CSV」を読み込めません: "
+                  "2 行目の 8 番目の項目が 7 桁の数字ではありません。\n\nこれまでの一覧はそのままです。" << "";
+    QTest::newRow("save: none, fetched, saved") << "" << "yes" << ok << zip << "指定の都道府県の事業所を保存しました。　" << "jigyosyo.zip";
+    QTest::newRow("save: none, not fetched") << "" << "no" << ok << zip << "" << "";
+    QTest::newRow("save: none, the fetch failed")
+        << "" << "yes" << QByteArray("404 Not Found") << zip
+        << "事業所の個別郵便番号の一覧を 「URL」 から取得できませんでした。　\n\nサーバーの応答は「404 Not Found」でした。" << "";
+    // clang-format on
+}
+
+// The business list beside the nationwide one: refreshed by the fetch where
+// the folder holds one, fetched for a save where it holds none.
+void TestListLoading::officesFetch()
+{
+    QFETCH(QString, holds);
+    QFETCH(QString, how);
+    QFETCH(QByteArray, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    const fs::path folder = dir_->path() / "lists";
+    fs::create_directory(folder);
+    if (holds == "JIGYOSYO.CSV")
+        writeFile(folder / "JIGYOSYO.CSV", kOldOffices);
+    else if (!holds.isEmpty())
+        testsupport::packZip(folder / "jigyosyo.zip", {{"JIGYOSYO.CSV", kOldOffices}});
+    const QString url = server_->url("/jigyosyo.zip").toString();
+    store_->preset("Config", "JigyosyoUrl", url.toStdString());
+    start("ken_all.csv");
+    auto& messages = program_->fake.messages;
+    auto fetchNow = [&](const char* command) {
+        window_->findChild<QAction*>(command)->trigger();
+        QTRY_VERIFY(!window_->fetchCommand().running());
+    };
+    server_->responses["/ken_all.zip"] = {"200 OK", "ETag: \"v1\"\r\n", archive(kNewList)};
+    const bool conditional = status.startsWith("304");
+    if (conditional) {
+        server_->responses["/jigyosyo.zip"] = {"200 OK", "ETag: \"j1\"\r\n", body.isEmpty() ? archive(kNewOffices, false, "JIGYOSYO.CSV") : body};
+        fetchNow("mnuFileFetch");
+        messages.shown.clear();
+        server_->requests.clear();
+    }
+    server_->responses["/jigyosyo.zip"] = {status, "ETag: \"j2\"\r\n", body};
+    const auto filesBefore = snapshot(folder);
+    for (int i = 0; i < 47; ++i)
+        window_->prefectureBox(i)->setChecked(i == 12 || i == 46);
+    const fs::path saved = dir_->path() / "offices.csv";
+    if (how != "menu") {
+        messages.answers << (how == "yes" ? ui::MessageAnswer::Ok : ui::MessageAnswer::Cancel);
+        program_->fake.files.answers.enqueue(text(saved));
+    }
+    fetchNow(how == "menu" ? "mnuFileFetch" : "mnuFileJigyosyo");
+
+    if (how != "menu") {
+        const ui::MessageRequest& question = messages.shown.value(0);
+        QVERIFY(question.title == "取得確認" && question.icon == ui::MessageIcon::Question &&
+                question.buttons == ui::MessageButtons::YesNo &&
+                question.defaultButton == ui::MessageAnswer::Ok);
+        QCOMPARE(question.text, "事業所の個別郵便番号の一覧がありません。今すぐ取得しますか？　\n\n取得元: " +
+                                    url + "\n保存先: " + text(folder));
+        messages.shown.removeFirst();
+    }
+    // Each list asked for once, with its own validators where it has them.
+    QStringList asked;
+    for (const QByteArray& request : server_->requests)
+        asked << QString(request.left(request.indexOf(" HTTP"))) +
+                     (request.contains("If-None-Match: \"v1\"\r\n") ? " v1" : "") +
+                     (request.contains("If-None-Match: \"j1\"\r\n") ? " j1" : "");
+    const QString jigyosyo = conditional ? "GET /jigyosyo.zip j1" : "GET /jigyosyo.zip";
+    const QString kenAll = conditional ? "GET /ken_all.zip v1" : "GET /ken_all.zip";
+    QCOMPARE(asked, how == "no"    ? QStringList()
+                    : how == "yes" ? QStringList{jigyosyo}
+                                   : (QStringList{kenAll, jigyosyo}));
+    QCOMPARE(messages.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(lastMessage()->text, QString(message).replace("URL", url));
+        QCOMPARE(lastMessage()->title, how == "yes" && !stored.isEmpty() ? "保存確認" : "取得確認");
+        QCOMPARE(lastMessage()->icon, message.contains("ません") ? ui::MessageIcon::Warning : ui::MessageIcon::Information);
+    }
+    // The nationwide list is the program's; the business list only stored.
+    auto filesAfter = filesBefore;
+    if (how == "menu")
+        filesAfter["ken_all.csv"] = kNewList;
+    if (!stored.isEmpty()) {
+        filesAfter[stored.toStdString()] = stored.endsWith(".zip") ? body.toStdString() : kNewOffices;
+        QCOMPARE(store_->read("Config", "JigyosyoETag"), "\"j2\"");
+    }
+    QVERIFY(snapshot(folder) == filesAfter);
+    QCOMPARE(program_->state->list().rowCount(), std::size_t(how == "menu" ? 3 : 2));
+    QCOMPARE(store_->read("Config", "ListETag"), how == "menu" ? "\"v1\"" : "");
+    QCOMPARE(fs::exists(saved), how == "yes" && !stored.isEmpty());
+    if (fs::exists(saved))
+        QCOMPARE(readFile(saved), office("13101") + office("47201"));
+    for (const auto& write : store_->writes())
+        QVERIFY(write.key != "JigyosyoUrl");
 }
 
 void TestListLoading::otherSources_data()

@@ -56,6 +56,12 @@ struct CommandDef
 const CommandDef kCommands[] = {
     {"mnuFileSave", "指定都道府県の保存(&S)", Qt::CTRL | Qt::Key_S, "save", " 指定都道府県の保存 ",
      &MainWindow::saveTickedPrefectures},
+    {"mnuFileJigyosyo",
+     "事業所の個別郵便番号の保存(&J)...",
+     {},
+     nullptr,
+     nullptr,
+     &MainWindow::saveTickedOffices},
     {"mnuFileFetch",
      "最新の郵便番号一覧を取得(&G)...",
      {},
@@ -90,7 +96,7 @@ struct MenuDef
 };
 
 const MenuDef kMenus[] = {
-    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "mnuFileFetch", "-mnuFileDummy", "mnuFileEnd"}},
+    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "mnuFileJigyosyo", "mnuFileFetch", "-mnuFileDummy", "mnuFileEnd"}},
     {"mnuEdit",
      "編集(&E)",
      {"mnuEditCopy", "mnuEditRename", "mnuEditSentaku_HiSentaku", "-mnuEditDummy",
@@ -308,6 +314,11 @@ void MainWindow::setTicks(const Ticks& ticks)
 void MainWindow::saveTickedPrefectures()
 {
     exportTicked(state_, ticks(), commonDialog_, services_.messages, this);
+}
+
+void MainWindow::saveTickedOffices()
+{
+    exportTickedOffices(state_, ticks(), commonDialog_, services_.messages, *fetch_, this);
 }
 
 void MainWindow::fetchList()

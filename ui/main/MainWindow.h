@@ -63,6 +63,7 @@ public:
 
 public slots:
     void saveTickedPrefectures();
+    void saveTickedOffices();
     void fetchList();
     // Start-up found no list: offers to fetch it.
     void offerListFetch();
