@@ -90,7 +90,8 @@ inline constexpr std::array<SettingKey, kSettingCount> kSettings{{
     {Setting::JigyosyoUrl, kConfig, "JigyosyoUrl", Kind::Text, Fallback::Unstored,
      "https://www.post.japanpost.jp/zipcode/dl/jigyosyo/zip/jigyosyo.zip"},
     {Setting::JigyosyoETag, kConfig, "JigyosyoETag", Kind::Text, Fallback::Unstored, ""},
-    {Setting::JigyosyoLastModified, kConfig, "JigyosyoLastModified", Kind::Text, Fallback::Unstored, ""},
+    {Setting::JigyosyoLastModified, kConfig, "JigyosyoLastModified", Kind::Text, Fallback::Unstored,
+     ""},
     {Setting::JigyosyoFetched, kConfig, "JigyosyoFetched", Kind::Text, Fallback::Unstored, ""},
 }};
 

@@ -76,7 +76,8 @@ FetchTarget fetchTarget(const SettingCopies& copies, FetchedList which)
         business ? foundBusinessList(copies)
                  : platform::findList(folder, pathFromText(copies.text(Setting::YubinFile)));
     if (!found.found)
-        return {folder / (business ? platform::kBusinessArchive : platform::kPublishedArchive), true};
+        return {folder / (business ? platform::kBusinessArchive : platform::kPublishedArchive),
+                true};
     return {found.path, found.archive || platform::looksLikeZip(found.path)};
 }
 
@@ -109,7 +110,8 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
                                 FetchedList which)
 {
     FetchInstall result;
-    const std::string noMemory = "一覧「" + shownAs + "」を読み込めません: メモリが不足しています。";
+    const std::string noMemory =
+        "一覧「" + shownAs + "」を読み込めません: メモリが不足しています。";
     std::variant<platform::ZipListBytes, platform::ZipError> read;
     try {
         read = platform::readListFromZipBytes(archive, pathFromText(shownAs));
@@ -130,7 +132,8 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
         try {
             business.size = unpacked.bytes.size();
             business.bytes = std::move(unpacked.bytes);
-            business.bytes.resize(business.size + postal::kBusinessPadding); // zeros the reader needs
+            // The zeros the reader needs after the list.
+            business.bytes.resize(business.size + postal::kBusinessPadding);
         } catch (const std::bad_alloc&) {
             result.problem = noMemory;
             return result;

@@ -6,13 +6,14 @@
 
 namespace testlines {
 
-// 13101,"ﾐﾎﾝｼｮｳｼﾞ","見本商事","東京都","見本市","見本町","１－１","1008799","100  ","見本",0,0,0 CR LF
+// 13101,"ﾐﾎﾝｼｮｳｼﾞ","見本商事","東京都","見本市","見本町","１－１","1008799","100  ","見本",0,0,0
 inline std::string office(const std::string& code, const std::string& postalCode = "1008799")
 {
     static const std::map<std::string, std::string> names{
         {"01", "北海道"}, {"13", "東京都"}, {"14", "神奈川県"}, {"47", "沖縄県"}};
     return code + ",\"ﾐﾎﾝｼｮｳｼﾞ\",\"見本商事\",\"" + names.at(code.substr(0, 2)) +
-           "\",\"見本市\",\"見本町\",\"１－１\",\"" + postalCode + "\",\"100  \",\"見本\",0,0,0\r\n";
+           "\",\"見本市\",\"見本町\",\"１－１\",\"" + postalCode +
+           "\",\"100  \",\"見本\",0,0,0\r\n";
 }
 
 // The lines of `list` whose prefecture (JIS code - 1) is in `indexes`.

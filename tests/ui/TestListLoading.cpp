@@ -409,8 +409,13 @@ void TestListLoading::officesFetch()
     store_->preset("Config", "JigyosyoUrl", url.toStdString());
     start("ken_all.csv");
     auto& messages = program_->fake.messages;
-    auto fetchNow = [&](const char* command) {
+    auto fetchNow = [&](const QString& command) {
         window_->findChild<QAction*>(command)->trigger();
+        // The progress names the list it fetches first.
+        if (const QProgressDialog* progress = window_->fetchCommand().progress())
+            QCOMPARE(progress->labelText(), command == "mnuFileFetch"
+                                                ? "「" + server_->url("/ken_all.zip").toString() + "」 から郵便番号一覧を取得しています。\n\n0 バイト受信"
+                                                : "「" + url + "」 から事業所の個別郵便番号の一覧を取得しています。\n\n0 バイト受信");
         QTRY_VERIFY(!window_->fetchCommand().running());
     };
     server_->responses["/ken_all.zip"] = {"200 OK", "ETag: \"v1\"\r\n", archive(kNewList)};

@@ -112,13 +112,15 @@ void exportTickedOffices(state::ProgramState& state, const Ticks& ticks, CommonD
         const platform::FoundFile found = platform::findBusinessList(folder);
         const postal::ListFileLoad load = postal::loadAnyListFile(found);
         if (load.business)
-            error = postal::exportBusinessList(*load.business, chosenOf(ticks), state.selectedFile());
+            error =
+                postal::exportBusinessList(*load.business, chosenOf(ticks), state.selectedFile());
         else
-            refused = QStringLiteral("事業所の個別郵便番号の一覧 「%1」 を読み込めませんでした。　\n\n")
-                          .arg(fromPath(found.path)) +
-                      (load.list ? QStringLiteral("全国版の郵便番号一覧です。")
-                                 : QString::fromStdString(load.problem())) +
-                      QStringLiteral("\n\n何も保存していません。　");
+            refused =
+                QStringLiteral("事業所の個別郵便番号の一覧 「%1」 を読み込めませんでした。　\n\n")
+                    .arg(fromPath(found.path)) +
+                (load.list ? QStringLiteral("全国版の郵便番号一覧です。")
+                           : QString::fromStdString(load.problem())) +
+                QStringLiteral("\n\n何も保存していません。　");
     }
     if (refused) {
         messages.warn(parent, *refused, kSaveTitle);

@@ -48,8 +48,8 @@ QString fetchQuestion(const state::ProgramState& state)
 
 QString businessFetchQuestion(const state::ProgramState& state)
 {
-    return QStringLiteral(
-               "事業所の個別郵便番号の一覧がありません。今すぐ取得しますか？　\n\n取得元: %1\n保存先: %2")
+    return QStringLiteral("事業所の個別郵便番号の一覧がありません。今すぐ取得しますか？　\n\n"
+                          "取得元: %1\n保存先: %2")
         .arg(fetchUrl(state, state::FetchedList::Business), listFolder(state));
 }
 
@@ -131,8 +131,7 @@ void FetchCommand::start(state::FetchedList which)
 // Said only where there is a list to keep.
 QString FetchCommand::listKept() const
 {
-    const bool kept =
-        which_ == state::FetchedList::Business ? keptBefore_ : state_.listLoaded();
+    const bool kept = which_ == state::FetchedList::Business ? keptBefore_ : state_.listLoaded();
     return kept ? QStringLiteral("\n\nこれまでの一覧はそのままです。") : QString();
 }
 

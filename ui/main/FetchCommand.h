@@ -55,8 +55,8 @@ private:
     QString url_;
     state::FetchedList which_ = state::FetchedList::Nationwide;
     std::vector<state::FetchedList> next_; // still to fetch in this run
-    bool keptBefore_ = false; // the folder held the list being fetched
-    QStringList said_;        // the closing message's parts
+    bool keptBefore_ = false;              // the folder held the list being fetched
+    QStringList said_;                     // the closing message's parts
     bool failed_ = false;
     std::function<void()> whenStored_;
 };

@@ -96,7 +96,9 @@ struct MenuDef
 };
 
 const MenuDef kMenus[] = {
-    {"mnuFile", "ﾌｧｲﾙ(&F)", {"mnuFileSave", "mnuFileJigyosyo", "mnuFileFetch", "-mnuFileDummy", "mnuFileEnd"}},
+    {"mnuFile",
+     "ﾌｧｲﾙ(&F)",
+     {"mnuFileSave", "mnuFileJigyosyo", "mnuFileFetch", "-mnuFileDummy", "mnuFileEnd"}},
     {"mnuEdit",
      "編集(&E)",
      {"mnuEditCopy", "mnuEditRename", "mnuEditSentaku_HiSentaku", "-mnuEditDummy",
