@@ -129,17 +129,8 @@ FetchInstall installFetchedList(std::string_view archive, const std::string& sho
     postal::BusinessList business;
     std::string_view listBytes = unpacked.bytes;
     if (which == FetchedList::Business) {
-        try {
-            business.size = unpacked.bytes.size();
-            business.bytes = std::move(unpacked.bytes);
-            // The zeros the reader needs after the list.
-            business.bytes.resize(business.size + postal::kBusinessPadding);
-        } catch (const std::bad_alloc&) {
-            result.problem = noMemory;
-            return result;
-        }
-        listBytes = std::string_view(business.bytes.data(), business.size);
-        parsed.error = postal::checkBusinessList(business);
+        parsed.error = postal::parseBusinessList(unpacked.bytes, business);
+        listBytes = std::string_view(business.bytes.get(), business.size);
     } else {
         parsed = postal::PostalList::parse(unpacked.bytes);
     }

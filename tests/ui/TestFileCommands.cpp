@@ -3,7 +3,6 @@
 // told, and which files exist afterwards.
 
 #include "ModalDialogs.h"
-#include "OfficeLines.h"
 #include "RunningProgram.h"
 #include "tests/postal/ListLines.h"
 #include "tests/support/System.h"
@@ -30,9 +29,9 @@ const std::string kOther = "14101,\"220  \",\"2200000\"\r\n";
 const QString kCsvOnly = QStringLiteral("(*.csv)|*.csv|");
 const std::string kSaved =
     testlines::line("01101") + testlines::line("13101") + testlines::line("47201");
-const std::string kOffices = testlines::office("01101") + testlines::office("13101") +
-                             testlines::office("13102") + testlines::office("14101") +
-                             testlines::office("47201");
+const std::string kOffices = testlines::officeLine("01101") + testlines::officeLine("13101") +
+                             testlines::officeLine("13102") + testlines::officeLine("14101") +
+                             testlines::officeLine("47201");
 
 QColor textColour(const QWidget* w) { return w->palette().color(w->foregroundRole()); }
 
@@ -439,8 +438,8 @@ void TestFileCommands::save()
     else if (!save.offices.isEmpty())
         writeFile(dir_->path() / "JIGYOSYO.CSV",
                   save.offices == "nationwide" ? kSaved
-                  : save.offices == "damaged"  ? testlines::office("01101") + testlines::office("13101") +
-                                                    testlines::office("13102", "100879")
+                  : save.offices == "damaged"  ? testlines::officeLine("01101") + testlines::officeLine("13101") +
+                                                    testlines::officeLine("13102", "100879")
                                                : kOffices);
     for (int i = 0; i < 47; ++i)
         window_->prefectureBox(i)->setChecked(save.ticked == "all" ||

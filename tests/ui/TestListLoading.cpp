@@ -4,7 +4,6 @@
 // fails leaves the loaded list and the files as they were.
 
 #include "ModalDialogs.h"
-#include "OfficeLines.h"
 #include "RunningProgram.h"
 
 #include "tests/postal/ListLines.h"
@@ -38,9 +37,9 @@ namespace {
 
 const std::string kOldList = line("01101") + line("01102");
 const std::string kNewList = line("13101") + line("14101") + line("47201");
-using testlines::office;
-const std::string kOldOffices = office("01101") + office("01102");
-const std::string kNewOffices = office("13101") + office("14101") + office("47201");
+using testlines::officeLine;
+const std::string kOldOffices = officeLine("01101") + officeLine("01102");
+const std::string kNewOffices = officeLine("13101") + officeLine("14101") + officeLine("47201");
 
 QByteArray archive(const std::string& list, bool badCrc = false, const std::string& name = "KEN_ALL.CSV")
 {
@@ -378,7 +377,7 @@ void TestListLoading::officesFetch_data()
     QTest::newRow("fetch: unchanged, its own validators sent") << "JIGYOSYO.CSV" << "menu" << QByteArray("304 Not Modified") << QByteArray()
                                                                 << both + "事業所の個別郵便番号の一覧は最新です。" << "";
     QTest::newRow("fetch: damaged download refused, the list kept")
-        << "JIGYOSYO.CSV" << "menu" << ok << archive(office("13101") + office("14101", "220001"), false, "JIGYOSYO.CSV")
+        << "JIGYOSYO.CSV" << "menu" << ok << archive(officeLine("13101") + officeLine("14101", "220001"), false, "JIGYOSYO.CSV")
         << both + "「URL」 から取得したファイルは事業所の個別郵便番号の一覧として使えません。　\n\n一覧「jigyosyo.zip」の「JIGYOSYO.CSV」を読み込めません: "
                   "2 行目の 8 番目の項目が 7 桁の数字ではありません。\n\nこれまでの一覧はそのままです。" << "";
     QTest::newRow("save: none, fetched, saved") << "" << "yes" << ok << zip << "指定の都道府県の事業所を保存しました。　" << "jigyosyo.zip";
@@ -476,7 +475,7 @@ void TestListLoading::officesFetch()
     QCOMPARE(store_->read("Config", "ListETag"), how == "menu" ? "\"v1\"" : "");
     QCOMPARE(fs::exists(saved), how == "yes" && !stored.isEmpty());
     if (fs::exists(saved))
-        QCOMPARE(readFile(saved), office("13101") + office("47201"));
+        QCOMPARE(readFile(saved), officeLine("13101") + officeLine("47201"));
     for (const auto& write : store_->writes())
         QVERIFY(write.key != "JigyosyoUrl");
 }
