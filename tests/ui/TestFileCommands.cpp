@@ -12,6 +12,7 @@
 #include "ui/common/PathText.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -468,9 +469,11 @@ void TestFileCommands::save()
     if (!shown.isEmpty()) {
         QCOMPARE(shown[0].icon, save.icon);
         QCOMPARE(shown[0].title, save.title);
-        QVERIFY2(shown[0].text.startsWith(save.text) &&
-                     shown[0].text.endsWith(QStringLiteral("　")) &&
-                     shown[0].text.contains(QString(save.reason).replace("<dir>", at({}).chopped(1))),
+        // Paths as the platform writes them, without the breaks a long one gets.
+        const QString text = QString(shown[0].text).remove(QChar(0x200B));
+        QVERIFY2(text.startsWith(save.text) && text.endsWith(QStringLiteral("　")) &&
+                     text.contains(QDir::toNativeSeparators(
+                         QString(save.reason).replace("<dir>", at({}).chopped(1)))),
                  qPrintable(shown[0].text));
     }
     // A file only when told it was saved, the ticked boxes' rows in it; a
