@@ -129,13 +129,8 @@ std::optional<LoadError> checkBusinessList(BusinessList& list)
             if (quoted) {
                 contentStart = ++p;
                 p = platform::findQuoteOrLineEnd(p);
-                if (*p != '"') {
-                    if (p == end)
-                        return fail(LoadError::Kind::CutShort, line, field);
-                    if (*p == '\0')
-                        return fail(LoadError::Kind::NulByte, line, field);
-                    return fail(LoadError::Kind::UnclosedQuote, line, field);
-                }
+                if (*p != '"')
+                    return fail(missingQuote(p, end), line, field);
             } else {
                 contentStart = p;
                 while (*p != ',' && *p != '"' && *p != '\r' && *p != '\n' && *p != '\0')
@@ -238,15 +233,9 @@ std::optional<platform::WriteError> exportBusinessList(const BusinessList& list,
                                                        const std::filesystem::path& target,
                                                        platform::PipeReader pipeReader)
 {
-    try {
-        platform::SafeFileWriter writer;
-        if (auto e = writer.open(target, pipeReader))
-            return e;
-        writeBusinessSelection(list, chosen, writer);  // a refused write is reported by commit()
-        return writer.commit();
-    } catch (const std::bad_alloc&) {
-        return platform::WriteError{platform::WriteError::Kind::WriteFailed, ENOMEM, target, {}};
-    }
+    return writeReplacing(target, pipeReader, [&](platform::ByteSink& sink) {
+        writeBusinessSelection(list, chosen, sink);
+    });
 }
 
 } // namespace postal

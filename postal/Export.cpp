@@ -78,16 +78,8 @@ bool writeSelection(const PostalList& list, const PrefectureSet& chosen, ByteSin
 std::optional<WriteError> exportToFile(const PostalList& list, const PrefectureSet& chosen,
                                        const std::filesystem::path& target, platform::PipeReader pipeReader)
 {
-    try {
-        platform::SafeFileWriter writer;
-        if (auto e = writer.open(target, pipeReader))
-            return e;
-        writeSelection(list, chosen, writer);  // a refused write is reported by commit()
-        return writer.commit();
-    } catch (const std::bad_alloc&) {
-        // The writer is gone, and its temporary file with it.
-        return WriteError{WriteError::Kind::WriteFailed, ENOMEM, target, {}};
-    }
+    return writeReplacing(target, pipeReader,
+                          [&](platform::ByteSink& sink) { writeSelection(list, chosen, sink); });
 }
 
 std::optional<CheckedExport> exportCheckedList(const CheckedList& list, const PrefectureSet& chosen,

@@ -7,7 +7,9 @@
 #include "platform/SafeFileWriter.h"
 
 #include <bitset>
+#include <cerrno>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,24 @@ bool writeSelection(const PostalList& list, const PrefectureSet& chosen, ByteSin
 
 using WriteError = platform::WriteError;
 using platform::systemErrorText;
+
+// `write(sink)` into a new file at `target`, as exportToFile writes it; `write`
+// may stop at a refused write, which commit() then reports.
+template <class Write>
+std::optional<WriteError> writeReplacing(const std::filesystem::path& target,
+                                         platform::PipeReader pipeReader, Write write)
+{
+    try {
+        platform::SafeFileWriter writer;
+        if (auto e = writer.open(target, pipeReader))
+            return e;
+        write(writer);
+        return writer.commit();
+    } catch (const std::bad_alloc&) {
+        // The writer is gone, and its temporary file with it.
+        return WriteError{WriteError::Kind::WriteFailed, ENOMEM, target, {}};
+    }
+}
 
 // Writes the selection to `target` through a temporary file in the target's
 // folder, which replaces the target only once everything is written and on

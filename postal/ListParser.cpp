@@ -454,13 +454,8 @@ DOZUZEZO_INLINE std::optional<LoadError> scanInto(const char* const base, std::s
             if (quoted) {
                 contentStart = ++p;
                 p = platform::findQuoteOrLineEnd(p);
-                if (*p != '"') {
-                    if (p == end)
-                        return fail(LoadError::Kind::CutShort, line, field);
-                    if (*p == '\0')
-                        return fail(LoadError::Kind::NulByte, line, field);
-                    return fail(LoadError::Kind::UnclosedQuote, line, field);
-                }
+                if (*p != '"')
+                    return fail(missingQuote(p, end), line, field);
                 contentEnd = p++;
             } else {
                 contentStart = p;

@@ -59,6 +59,15 @@ struct LoadError
     std::string message() const;
 };
 
+// Why a quoted field's closing quote was not found where the search stopped at
+// `p`: the list ended, a NUL byte, or the line ended first.
+inline LoadError::Kind missingQuote(const char* p, const char* end)
+{
+    return p == end ? LoadError::Kind::CutShort
+           : *p == '\0' ? LoadError::Kind::NulByte
+                        : LoadError::Kind::UnclosedQuote;
+}
+
 class PostalList;
 
 struct LoadResult
